@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds, and runs every test through CTest under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+bash scripts/build.sh
+
+source scripts/wine-env.sh
+# Tests use Wine's null graphics driver: real windows, no X server.
+wine_prefix_ready "$TELLWICK_ROOT/build/wine-test" null
+unset DISPLAY WAYLAND_DISPLAY
+# A persistent wineserver saves seconds per test program.
+"$WINESERVER" -p
+# Start Wine's own services now, detached from CTest's output pipes: a service started by the
+# first test would hold its pipe open and CTest would wait for it.
+"$WINE" cmd /c exit >/dev/null 2>&1 </dev/null
+trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
+
+ctest --preset release -j2 "$@"

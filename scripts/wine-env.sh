@@ -1,0 +1,44 @@
+# Sourced by the other scripts: the project-local Wine environment.
+#   wine_prefix_ready DIR [null|x11]   creates DIR as a Wine prefix once and selects its graphics driver
+# The user's own ~/.wine is never touched.
+
+TELLWICK_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINE=/usr/lib/wine/wine64
+export WINESERVER=/usr/lib/wine/wineserver64
+export LANG=zh_CN.UTF-8
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+
+wine_prefix_ready() {
+    local prefix=$1 driver=${2:-null}
+    export WINEPREFIX=$prefix
+    if [ ! -f "$prefix/.tellwick-$driver" ]; then
+        rm -rf "$prefix"
+        mkdir -p "$prefix"
+        "$WINE" wineboot -i >/dev/null 2>&1
+        "$WINESERVER" -w
+        local reg="$prefix/tellwick.reg"
+        {
+            echo 'REGEDIT4'
+            echo
+            if [ "$driver" = null ]; then
+                echo '[HKEY_CURRENT_USER\Software\Wine\Drivers]'
+                echo '"Graphics"="null"'
+            else
+                echo '[HKEY_CURRENT_USER\Software\Wine\Explorer]'
+                echo '"Desktop"="Default"'
+                echo
+                echo '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]'
+                echo '"Default"="800x600"'
+            fi
+            echo
+            # No crash dialog: a failing test must end, not wait for a click.
+            echo '[HKEY_CURRENT_USER\Software\Wine\WineDbg]'
+            echo '"ShowCrashDialog"=dword:00000000'
+        } >"$reg"
+        "$WINE" regedit /S "$reg" >/dev/null 2>&1
+        "$WINESERVER" -w
+        touch "$prefix/.tellwick-$driver"
+    fi
+}

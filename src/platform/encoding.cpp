@@ -1,0 +1,33 @@
+// Explicit code-page-936 conversions; CP_ACP is never used.
+#include "platform/encoding.h"
+
+#include <windows.h>
+
+WideBlock AnsiToWide(std::string_view text) {
+    // A working copy ending in NUL, so that the platform sees exactly the text's bytes.
+    const std::string source(text);
+    if (source.empty() || source[0] == '\0')
+        return {};
+    const int units = MultiByteToWideChar(kTextCodePage, 0, source.c_str(), -1, nullptr, 0);
+    if (units <= 0)
+        return {};
+    std::vector<wchar_t> block(static_cast<size_t>(units), L'\0');
+    MultiByteToWideChar(kTextCodePage, 0, source.c_str(), -1, block.data(), units);
+    return WideBlock(std::move(block));
+}
+
+std::wstring ToWide(std::string_view text) {
+    return std::wstring(AnsiToWide(text).View());
+}
+
+Text WideToAnsi(std::wstring_view text) {
+    if (text.empty())
+        return {};
+    const int length = static_cast<int>(text.size());
+    const int bytes = WideCharToMultiByte(kTextCodePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return {};
+    Text result(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(kTextCodePage, 0, text.data(), length, result.data(), bytes, nullptr, nullptr);
+    return result;
+}

@@ -1,0 +1,12 @@
+// Moving the client's Cross folder aside.
+#pragma once
+
+#include "platform/control_port.h"
+#include "platform/program_state.h"
+
+// The "Cross:提帧" step of the optimize command.
+void CrossFrameBoost(const ProgramState& state, ControlPort& ui);
+
+// Creates `path` and every missing folder above it below the drive; true when `path` is a
+// directory afterwards.
+bool CreateDirectoryTree(const Text& path);

@@ -1,0 +1,12 @@
+// Deleting the client's *.log files.
+#pragma once
+
+#include "platform/control_port.h"
+#include "platform/program_state.h"
+
+// Deletes the files matching `pattern` in `directory` and below it; returns `count` plus the
+// number of files deleted.
+int DeleteFilesByExtension(const Text& directory, const Text& pattern, int count);
+
+// The "log文件清除" step of the optimize command.
+void CleanLogFiles(const ProgramState& state, ControlPort& ui);

@@ -1,0 +1,24 @@
+// The tool's own texts (GBK once compiled), kept in one place.
+#pragma once
+
+#include "platform/text.h"
+
+namespace texts {
+
+// Shown by 标签3 until a drive search has found the client; the guards compare against it.
+inline const Text kDrivePrompt = "友情提示：请选择驱动器，再进行操作";
+
+inline const Text kNoDriveMessage = "你还未选择LOL所在盘符，请返回操作";
+inline const Text kNoDriveTitle = "友情提示：";
+inline const Text kLauncherRunningMessage = "拜托先退出WeGame再操作";
+inline const Text kLauncherRunningTitle = "严重警告";
+inline const Text kNoBackupMessage = "未找到备份文件";
+inline const Text kNoBackupTitle = "警告";
+
+inline const Text kOptimizeDone = "此次优化已成功，感谢你的使用！";
+inline const Text kCrossDone = "优化已成功，感谢你的使用！";
+inline const Text kLogsDone = "Log日志文件已清除，感谢你的使用！";
+inline const Text kHomePageReplaced = "主页已替换成功，感谢你的使用！";
+inline const Text kHomePageRestored = "主页已恢复成功，感谢你的使用！";
+
+}  // namespace texts

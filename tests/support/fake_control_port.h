@@ -1,0 +1,54 @@
+// The controls as plain values, so that commands run against real files without a window.
+#pragma once
+
+#include <map>
+#include <vector>
+
+#include "platform/control_port.h"
+#include "tuning/texts.h"
+
+struct ShownMessage {
+    Text text;
+    unsigned flags;
+    Text title;
+};
+
+// Starts in the window's initial state: boxes clear, 单选框1 selected, the prompt in 标签3.
+class FakeControlPort : public ControlPort {
+   public:
+    FakeControlPort() {
+        ticks[Control::单选框1] = 1;
+        captions[Control::标签3] = texts::kDrivePrompt;
+    }
+
+    int TickState(Control control) override { return ticks[control]; }
+    void SetTickState(Control control, int state) override { ticks[control] = state; }
+    Text Caption(Control control) override { return captions[control]; }
+    void SetCaption(Control control, const Text& caption) override {
+        captions[control] = caption;
+        operations.push_back({"caption", control});
+    }
+    void SetTextColour(Control control, Colour colour) override {
+        colours[control] = colour;
+        operations.push_back({"colour", control});
+    }
+    Text CurrentDrive() override { return drive; }
+    void ShowMessageBox(const Text& text, unsigned flags, const Text& title) override {
+        messages.push_back({text, flags, title});
+    }
+
+    // The status line as the user sees it.
+    Text Status() { return captions[Control::标签4]; }
+    Colour StatusColour() { return colours.count(Control::标签4) ? colours[Control::标签4] : kBlack; }
+
+    std::map<Control, int> ticks;
+    std::map<Control, Text> captions;
+    std::map<Control, Colour> colours;
+    std::vector<ShownMessage> messages;
+    struct Operation {
+        const char* kind;
+        Control control;
+    };
+    std::vector<Operation> operations;
+    Text drive = "C";
+};

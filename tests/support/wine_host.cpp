@@ -1,0 +1,147 @@
+// Reaches the Unix side through Wine's own exports and by starting Unix programs, which Wine
+// runs natively (without a handle to wait on, hence the polling).
+#include "support/wine_host.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/encoding.h"
+
+namespace {
+
+using UnixNameFn = char*(CDECL*)(LPCWSTR);
+using DosNameFn = WCHAR*(CDECL*)(LPCSTR);
+
+template <typename Fn>
+Fn WineExport(const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
+}
+
+std::string ShellQuote(std::string_view s) {
+    std::string quoted = "'";
+    for (char c : s) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+// Starts /bin/sh -c `command` on the host.
+bool RunOnHost(const std::string& command) {
+    std::wstring line = L"Z:\\bin\\sh -c \"" + ToWide(command) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    if (process.hProcess)
+        CloseHandle(process.hProcess);
+    if (process.hThread)
+        CloseHandle(process.hThread);
+    return true;
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition) {
+    for (int i = 0; i < 500; ++i) {
+        if (condition())
+            return true;
+        Sleep(10);
+    }
+    return condition();
+}
+
+DWORD AttributesOf(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str());
+}
+
+}  // namespace
+
+std::string UnixPathOf(std::string_view windowsPath) {
+    auto toUnix = WineExport<UnixNameFn>("wine_get_unix_file_name");
+    if (!toUnix)
+        return {};
+    char* unixPath = toUnix(ToWide(windowsPath).c_str());
+    if (!unixPath)
+        return {};
+    std::string result(unixPath);
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
+}
+
+Text WindowsPathOf(std::string_view unixPath) {
+    auto toDos = WineExport<DosNameFn>("wine_get_dos_file_name");
+    if (!toDos)
+        return {};
+    WCHAR* dosPath = toDos(std::string(unixPath).c_str());
+    if (!dosPath)
+        return {};
+    Text result = WideToAnsi(dosPath);
+    HeapFree(GetProcessHeap(), 0, dosPath);
+    return result;
+}
+
+bool MakeDirectoryLink(std::string_view link, std::string_view target) {
+    const std::string unixLink = UnixPathOf(link);
+    const std::string unixTarget = UnixPathOf(target);
+    if (unixLink.empty() || unixTarget.empty())
+        return false;
+    if (!RunOnHost("ln -s " + ShellQuote(unixTarget) + " " + ShellQuote(unixLink)))
+        return false;
+    const std::wstring wideLink = ToWide(link);
+    return WaitFor([&] { return AttributesOf(wideLink) != INVALID_FILE_ATTRIBUTES; });
+}
+
+TestDrive::TestDrive(char letter, std::string_view folder, std::string_view label) : letter_(letter) {
+    char prefix[MAX_PATH] = "";
+    if (!GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix)) {
+        ADD_FAILURE() << "WINEPREFIX is not set: tests run in the project's own Wine prefix";
+        return;
+    }
+    const char lower = static_cast<char>(letter | 0x20);
+    linkPath_ = std::string(prefix) + "/dosdevices/" + lower + ":";
+    const std::string target = UnixPathOf(folder);
+    std::string command = "ln -sfn " + ShellQuote(target) + " " + ShellQuote(linkPath_);
+    if (!label.empty())
+        command = "printf '%s\\n' " + ShellQuote(label) + " > " + ShellQuote(target + "/.windows-label") + "; " +
+                  command;
+    const std::wstring root = std::wstring(1, static_cast<wchar_t>(letter)) + L":\\";
+    // The marker tells this folder apart from whatever the letter pointed at before.
+    const std::wstring marker = ToWide(JoinPath(folder, ".tellwick-drive"));
+    CreateDirectoryW(marker.c_str(), nullptr);
+    ready_ = RunOnHost(command) &&
+             WaitFor([&] { return AttributesOf(root + L".tellwick-drive") != INVALID_FILE_ATTRIBUTES; });
+    RemoveDirectoryW(marker.c_str());
+    if (!ready_)
+        ADD_FAILURE() << "cannot map drive " << letter;
+}
+
+TestDrive::~TestDrive() {
+    if (linkPath_.empty())
+        return;
+    const std::wstring root = std::wstring(1, static_cast<wchar_t>(letter_)) + L":\\";
+    RunOnHost("rm -f " + ShellQuote(linkPath_));
+    WaitFor([&] { return AttributesOf(root) == INVALID_FILE_ATTRIBUTES; });
+}
+
+namespace {
+
+Text HostEnvironmentPath(const char* variable) {
+    char value[MAX_PATH * 2] = "";
+    if (!GetEnvironmentVariableA(variable, value, sizeof value))
+        return {};
+    return WindowsPathOf(value);
+}
+
+}  // namespace
+
+Text TellwickExePath() {
+    return HostEnvironmentPath("TELLWICK_EXE");
+}
+
+Text TestHelpersFolder() {
+    return HostEnvironmentPath("TELLWICK_TEST_HELPERS");
+}

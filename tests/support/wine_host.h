@@ -1,0 +1,43 @@
+// What the tests need from the Linux host that Wine runs on: drive letters mapped to test folders,
+// directory links, and the paths of the built programs.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/text.h"
+
+// Maps a drive letter to a folder for the object's lifetime: a symbolic link in the prefix's
+// dosdevices folder, as a user's mapped drive would be. A non-empty label is written to the
+// folder's .windows-label file, which Wine reports as the volume label. File calls see the drive
+// at once; the drive list of processes started afterwards includes it.
+class TestDrive {
+   public:
+    TestDrive(char letter, std::string_view folder, std::string_view label = {});
+    TestDrive(const TestDrive&) = delete;
+    TestDrive& operator=(const TestDrive&) = delete;
+    ~TestDrive();
+
+    // "X", and the drive root "X:\".
+    Text Letter() const { return Text(1, letter_); }
+    Text Root() const { return Letter() + ":\\"; }
+    bool Ready() const { return ready_; }
+
+   private:
+    char letter_;
+    std::string linkPath_;
+    bool ready_ = false;
+};
+
+// Creates a directory symbolic link `link` that points at `target` (both Windows paths). Wine
+// reports such a link with FILE_ATTRIBUTE_REPARSE_POINT, as Windows does a junction.
+bool MakeDirectoryLink(std::string_view link, std::string_view target);
+
+// The Unix path behind a Windows path, and the Windows path of a Unix path.
+std::string UnixPathOf(std::string_view windowsPath);
+Text WindowsPathOf(std::string_view unixPath);
+
+// Built programs, from the environment CTest sets: Tellwick.exe, and the folder of the small
+// helper programs of the test suite.
+Text TellwickExePath();
+Text TestHelpersFolder();
