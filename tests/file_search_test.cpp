@@ -6,12 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/encoding.h"
 #include "platform/message_pump.h"
+#include "support/nested_handler.h"
 #include "support/temp_tree.h"
 #include "support/wine_host.h"
 
@@ -29,8 +29,7 @@ Text Numbered(std::string_view prefix, int n, std::string_view suffix) {
 
 // Every match of a search per pattern, then every subdirectory, as the platform's own pattern
 // search lists them: the order the one-listing walk has to reproduce.
-void ReferenceWalk(const std::wstring& directory,
-                   const std::vector<std::wstring>& patterns,
+void ReferenceWalk(const std::wstring& directory, const std::vector<std::wstring>& patterns,
                    std::vector<std::wstring>& hits) {
     WIN32_FIND_DATAW data;
     for (const std::wstring& pattern : patterns) {
@@ -153,51 +152,6 @@ TEST(FileSearchTest, DoesNotEnterLinks) {
     TextList hits;
     EXPECT_EQ(FindFilesRecursive(tree.Path(), "system.yaml", hits), 2);
     EXPECT_EQ(hits, (TextList{tree / "a\\system.yaml", tree / "a\\b\\system.yaml"}));
-}
-
-// A message-only window whose handler runs a test's code nested inside a walk.
-class NestedHandler {
-   public:
-    static constexpr UINT kRun = WM_APP + 1;
-
-    explicit NestedHandler(std::function<void()> body) : body_(std::move(body)) {
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = &NestedHandler::Procedure;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"TellwickNestedHandler";
-        RegisterClassW(&windowClass);
-        window_ = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  windowClass.hInstance, this);
-    }
-    ~NestedHandler() { DestroyWindow(window_); }
-
-    void Post() { PostMessageW(window_, kRun, 0, 0); }
-    HWND Window() const { return window_; }
-
-   private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_NCCREATE) {
-            SetWindowLongPtrW(
-                window, GWLP_USERDATA,
-                reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-        } else if (message == kRun || message == WM_TIMER) {
-            auto* self = reinterpret_cast<NestedHandler*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-            self->body_();
-            return 0;
-        }
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-
-    std::function<void()> body_;
-    HWND window_ = nullptr;
-};
-
-// Removes a quit the test left in the queue, so that later walks are not stopped by it.
-int TakeQuit() {
-    MSG message;
-    if (!PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
-        return -1;
-    return static_cast<int>(message.wParam);
 }
 
 TEST(FileSearchTest, PumpDispatchesEverythingAndKeepsAQuit) {
