@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/fake_control_port.h"
+#include "support/scoped_current_directory.h"
 #include "support/temp_tree.h"
 #include "support/wine_host.h"
 #include "tuning/texts.h"
@@ -170,17 +171,14 @@ TEST_F(Dx11SwitchTest, EmptyRootTouchesNothingOnTheCurrentDrive) {
     TestDrive drive('T', tree.Path());
     ASSERT_TRUE(drive.Ready());
     tree.File("Game\\Config\\game.cfg", kGameCfg);
-    wchar_t previous[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, previous);
-    ASSERT_TRUE(SetCurrentDirectoryW(L"T:\\"));
+    ScopedCurrentDirectory current("T:\\");
+    ASSERT_TRUE(current.Changed());
 
     const ProgramState noRoot;
     ui.captions[Control::标签3] = Text();  // a search that found nothing leaves the label empty
-    const bool enabled = EnableDx11TestMode(noRoot);
+    EXPECT_FALSE(EnableDx11TestMode(noRoot));
     DisableDx11TestMode(noRoot, ui);
-    SetCurrentDirectoryW(previous);
 
-    EXPECT_FALSE(enabled);
     EXPECT_EQ(ReadBytes(Config()), kGameCfg);
     EXPECT_FALSE(PathExists(Backup()));
     ASSERT_EQ(ui.messages.size(), 1u);
