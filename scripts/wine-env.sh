@@ -1,5 +1,7 @@
 # Sourced by the other scripts: the project-local Wine environment.
-#   wine_prefix_ready DIR [null|x11]   creates DIR as a Wine prefix once and selects its graphics driver
+#   wine_prefix_ready DIR [null|x11|desktop]   creates DIR as a Wine prefix once and selects its
+#   graphics driver: null (no X server), x11 (windows on the user's display), or desktop (an
+#   800x600 Wine virtual desktop, for screenshots under Xvfb)
 # The user's own ~/.wine is never touched.
 
 TELLWICK_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -25,7 +27,7 @@ wine_prefix_ready() {
             if [ "$driver" = null ]; then
                 echo '[HKEY_CURRENT_USER\Software\Wine\Drivers]'
                 echo '"Graphics"="null"'
-            else
+            elif [ "$driver" = desktop ]; then
                 echo '[HKEY_CURRENT_USER\Software\Wine\Explorer]'
                 echo '"Desktop"="Default"'
                 echo
