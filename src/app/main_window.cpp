@@ -181,12 +181,17 @@ void MainWindow::CreateControls(HINSTANCE instance) {
     // The closed drive box is as high as its row in the table.
     const ControlSpec& driveBox = kControls[Index(Control::驱动器框2)];
     HWND combo = controls_[Index(Control::驱动器框2)];
-    RECT closed{};
-    GetWindowRect(combo, &closed);
-    const int itemHeight = static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-    const int frame = (closed.bottom - closed.top) - itemHeight;
-    if (itemHeight > 0 && frame > 0 && frame < driveBox.height)
-        SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), driveBox.height - frame);
+    // Platforms differ in how the selection field's height maps to the control's, so measure.
+    int fieldHeight = static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        RECT closed{};
+        GetWindowRect(combo, &closed);
+        const int difference = driveBox.height - (closed.bottom - closed.top);
+        if (difference == 0 || fieldHeight + difference <= 0)
+            break;
+        fieldHeight += difference;
+        SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), fieldHeight);
+    }
 
     SendMessageW(controls_[Index(Control::单选框1)], BM_SETCHECK, BST_CHECKED, 0);
     FillDriveBox();
