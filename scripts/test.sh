@@ -10,6 +10,14 @@ source scripts/wine-env.sh
 # Tests use Wine's null graphics driver: real windows, no X server.
 wine_prefix_ready "$TELLWICK_ROOT/build/wine-test" null
 unset DISPLAY WAYLAND_DISPLAY
+# Wine lists a drive letter, with its volume label, only if it exists when its mount manager
+# starts; placeholders make the test letters exist, and each test points its letter at its own
+# folder. X: carries the label GAMES.
+for letter in p q r s t u v w x y; do
+    mkdir -p "build/test-drives/$letter"
+    ln -sfn "$TELLWICK_ROOT/build/test-drives/$letter" "$WINEPREFIX/dosdevices/$letter:"
+done
+echo GAMES >build/test-drives/x/.windows-label
 # A persistent wineserver saves seconds per test program.
 "$WINESERVER" -p
 # Start Wine's own services now, detached from CTest's output pipes: a service started by the

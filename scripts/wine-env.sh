@@ -27,6 +27,10 @@ wine_prefix_ready() {
             if [ "$driver" = null ]; then
                 echo '[HKEY_CURRENT_USER\Software\Wine\Drivers]'
                 echo '"Graphics"="null"'
+                echo
+                # Test drive Y: is a CD-ROM drive, so the drive box's type suffixes can be tested.
+                echo '[HKEY_LOCAL_MACHINE\Software\Wine\Drives]'
+                echo '"y:"="cdrom"'
             elif [ "$driver" = desktop ]; then
                 echo '[HKEY_CURRENT_USER\Software\Wine\Explorer]'
                 echo '"Desktop"="Default"'
