@@ -25,4 +25,12 @@ echo GAMES >build/test-drives/x/.windows-label
 "$WINE" cmd /c exit >/dev/null 2>&1 </dev/null
 trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
 
+# The window's layout at 150 % is tested in a prefix of its own, with its own server.
+(
+    wine_prefix_ready "$TELLWICK_ROOT/build/wine-test-hidpi" null 144
+    "$WINESERVER" -p
+    "$WINE" cmd /c exit >/dev/null 2>&1 </dev/null
+)
+trap '"$WINESERVER" -k 2>/dev/null || true; WINEPREFIX="$TELLWICK_ROOT/build/wine-test-hidpi" "$WINESERVER" -k 2>/dev/null || true' EXIT
+
 ctest --preset release -j2 "$@"

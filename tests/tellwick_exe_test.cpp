@@ -63,3 +63,45 @@ TEST_F(TellwickExeTest, DriveBoxNamesEachDriveByItsType) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TellwickExeTest, ChoosingADriveShowsTheInstallRootFound) {
+    TempTree games;
+    games.File("Other\\system.yaml", "other software\r\n");
+    games.File("Games\\LeagueClient\\system.yaml", "---\r\n");
+    TestDrive gameDrive('X', games.Path());
+    TellwickProcess tool(ToolPath(), "C:\\");
+    ASSERT_TRUE(tool.Started());
+
+    tool.ChooseDrive('X');
+    EXPECT_TRUE(tool.WaitForCaption(Control::标签3, "X:\\Games")) << tool.Caption(Control::标签3);
+    // Finding the root reports nothing else.
+    EXPECT_EQ(tool.Caption(Control::标签4), "");
+    tool.Close();
+    EXPECT_EQ(tool.WaitForExit(), std::optional<DWORD>(0));
+}
+
+TEST_F(TellwickExeTest, ClosingTheWindowDuringASearchEndsTheProcessPromptly) {
+    // Wide enough that the walk is still going when the close arrives.
+    TempTree big;
+    for (int i = 0; i < 60; ++i) {
+        for (int j = 0; j < 60; ++j) {
+            Text relative = "d";
+            relative.append(std::to_string(i)).append("\\e").append(std::to_string(j)).append("\\f\\g");
+            CreateFolders(big / relative);
+        }
+    }
+    TestDrive bigDrive('X', big.Path());
+    TellwickProcess tool(ToolPath(), "C:\\");
+    ASSERT_TRUE(tool.Started());
+
+    tool.ChooseDrive('X');
+    Sleep(100);
+    const DWORD closedAt = GetTickCount();
+    tool.Close();
+    EXPECT_EQ(tool.WaitForExit(5000), std::optional<DWORD>(0));
+    EXPECT_LT(GetTickCount() - closedAt, 1500u);
+}
+
+}  // namespace

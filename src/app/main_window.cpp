@@ -9,6 +9,7 @@
 #include "app/drive_box.h"
 #include "app/select_all.h"
 #include "locate/install_root.h"
+#include "platform/dpi.h"
 #include "platform/drives.h"
 #include "platform/encoding.h"
 #include "tuning/dx11_switch.h"
@@ -137,12 +138,17 @@ bool MainWindow::Create(HINSTANCE instance, int showCommand) {
 
     // Fixed frame with a caption bar, system menu and minimize box; no maximize box.
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-    const int left = (GetSystemMetrics(SM_CXSCREEN) - kWindowWidth) / 2;
-    const int top = (GetSystemMetrics(SM_CYSCREEN) - kWindowHeight) / 2;
-    CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, ToWide(kWindowCaption).c_str(), style, left, top,
-                    kWindowWidth, kWindowHeight, nullptr, nullptr, instance, this);
+    dpi_ = SystemDpi();
+    CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, ToWide(kWindowCaption).c_str(), style, 0, 0,
+                    Scaled(kWindowWidth), Scaled(kWindowHeight), nullptr, nullptr, instance, this);
     if (!window_)
         return false;
+    // The monitor the window lands on decides its scale.
+    dpi_ = WindowDpi(window_);
+    const int width = Scaled(kWindowWidth);
+    const int height = Scaled(kWindowHeight);
+    SetWindowPos(window_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     CreateControls(instance);
     ShowWindow(window_, showCommand);
     UpdateWindow(window_);
@@ -162,14 +168,12 @@ void MainWindow::CreateControls(HINSTANCE instance) {
             else if (spec.parent == Parent::分组框2)
                 parent = controls_[Index(Control::分组框2)];
             const Text caption = spec.caption ? Text(spec.caption) : texts::kDrivePrompt;
-            const int height = spec.type == ControlType::DriverBox ? spec.height + kDriveListHeight : spec.height;
             const DWORD exStyle = spec.type == ControlType::GroupBox ? WS_EX_CONTROLPARENT : 0;
-            HWND control = CreateWindowExW(exStyle, ClassOf(spec.type), ToWide(caption).c_str(), StyleOf(spec),
-                                           spec.left, spec.top, spec.width, height, parent,
+            HWND control = CreateWindowExW(exStyle, ClassOf(spec.type), ToWide(caption).c_str(), StyleOf(spec), 0,
+                                           0, 0, 0, parent,
                                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(spec.name))),
                                            instance, nullptr);
             controls_[Index(spec.name)] = control;
-            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultGuiFont()), FALSE);
             // Themed group boxes and radio buttons ignore the text colour they are given.
             if (spec.type == ControlType::GroupBox || spec.type == ControlType::RadioBox)
                 SetWindowTheme(control, L"", L"");
@@ -178,23 +182,49 @@ void MainWindow::CreateControls(HINSTANCE instance) {
                 SetWindowSubclass(control, GroupBoxProc, 0, reinterpret_cast<DWORD_PTR>(this));
         }
     }
-    // The closed drive box is as high as its row in the table.
-    const ControlSpec& driveBox = kControls[Index(Control::驱动器框2)];
+    LayOutControls();
+    SendMessageW(controls_[Index(Control::单选框1)], BM_SETCHECK, BST_CHECKED, 0);
+    FillDriveBox();
+}
+
+void MainWindow::LayOutControls() {
+    // At 96 DPI every figure is the table's own and the font is the platform's default GUI font.
+    HFONT font = DefaultGuiFont();
+    if (dpi_ != SystemDpi()) {
+        LOGFONTW description{};
+        GetObjectW(font, sizeof description, &description);
+        description.lfHeight = MulDiv(description.lfHeight, static_cast<int>(dpi_), static_cast<int>(SystemDpi()));
+        scaledFont_.reset(CreateFontIndirectW(&description));
+        font = scaledFont_.get();
+    } else {
+        scaledFont_.reset();
+    }
+    for (const ControlSpec& spec : kControls) {
+        HWND control = controls_[Index(spec.name)];
+        const int height = spec.type == ControlType::DriverBox ? spec.height + kDriveListHeight : spec.height;
+        SetWindowPos(control, nullptr, Scaled(spec.left), Scaled(spec.top), Scaled(spec.width), Scaled(height),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+
+    // The closed drive box is as high as its row in the table. Platforms differ in how the
+    // selection field's height maps to the control's, so measure.
+    const int wanted = Scaled(kControls[Index(Control::驱动器框2)].height);
     HWND combo = controls_[Index(Control::驱动器框2)];
-    // Platforms differ in how the selection field's height maps to the control's, so measure.
     int fieldHeight = static_cast<int>(SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
     for (int attempt = 0; attempt < 4; ++attempt) {
         RECT closed{};
         GetWindowRect(combo, &closed);
-        const int difference = driveBox.height - (closed.bottom - closed.top);
+        const int difference = wanted - (closed.bottom - closed.top);
         if (difference == 0 || fieldHeight + difference <= 0)
             break;
         fieldHeight += difference;
         SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), fieldHeight);
     }
+}
 
-    SendMessageW(controls_[Index(Control::单选框1)], BM_SETCHECK, BST_CHECKED, 0);
-    FillDriveBox();
+int MainWindow::Scaled(int value) const {
+    return ScaleForDpi(value, dpi_);
 }
 
 void MainWindow::FillDriveBox() {
@@ -283,6 +313,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (OnSetCursor(lParam))
                 return TRUE;
             break;
+        case WM_DPICHANGED: {
+            dpi_ = HIWORD(wParam);
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            SetWindowPos(window_, nullptr, suggested->left, suggested->top, Scaled(kWindowWidth),
+                         Scaled(kWindowHeight), SWP_NOZORDER | SWP_NOACTIVATE);
+            LayOutControls();
+            return 0;
+        }
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;

@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <array>
+#include <memory>
+#include <type_traits>
 #include <optional>
 
 #include "platform/control_port.h"
@@ -47,6 +49,9 @@ class MainWindow : public ControlPort {
     bool OnSetCursor(LPARAM lParam);
 
     void CreateControls(HINSTANCE instance);
+    // Places every control and sets the font for the window's current DPI.
+    void LayOutControls();
+    int Scaled(int value) const;
     void FillDriveBox();
 
     ProgramState& state_;
@@ -55,4 +60,9 @@ class MainWindow : public ControlPort {
     std::array<std::optional<Colour>, kControlCount> colours_{};
     // Drive searches in progress, nested ones included; the pointer shows that work goes on.
     int searches_ = 0;
+    unsigned dpi_ = 96;
+    struct FontDeleter {
+        void operator()(HFONT font) const { DeleteObject(font); }
+    };
+    std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter> scaledFont_;
 };
