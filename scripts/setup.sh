@@ -10,7 +10,7 @@ packages=(
     xvfb xauth x11-utils imagemagick
     locales fonts-wqy-microhei
     googletest
-    zip
+    zip unzip
     clang-format clang-tidy
 )
 

@@ -21,4 +21,10 @@ inline const Text kLogsDone = "Log日志文件已清除，感谢你的使用！"
 inline const Text kHomePageReplaced = "主页已替换成功，感谢你的使用！";
 inline const Text kHomePageRestored = "主页已恢复成功，感谢你的使用！";
 
+// The home-page commands when a file operation fails; nothing has been changed then.
+inline const Text kHomePageFailedTitle = "警告";
+inline const Text kHomePageBackupFailed = "无法备份system.yaml，主页未替换";
+inline const Text kHomePageWriteFailed = "无法写入system.yaml，主页未替换";
+inline const Text kHomePageRestoreFailed = "无法将备份复制回system.yaml，主页未恢复";
+
 }  // namespace texts

@@ -1,0 +1,40 @@
+// OnDriveChosen: the chosen drive's client install root, found by a search of the whole drive.
+#include "locate/install_root.h"
+
+#include <string_view>
+
+#include "locate/file_search.h"
+#include "platform/message_pump.h"
+
+namespace {
+
+constexpr std::string_view kClientFile = "system.yaml";
+// With its backslash: only a folder whose name begins with "LeagueClient" marks the client, so
+// "X:\OldLeagueClient\system.yaml" (another program's folder) cannot blank the root.
+constexpr std::string_view kClientFolder = "\\LeagueClient";
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+}  // namespace
+
+void OnDriveChosen(ProgramState& state, ControlPort& ui) {
+    const Text start = ui.CurrentDrive() + ":\\";
+    // SearchResults keeps every hit of the run, but this choice answers for its own drive only:
+    // what earlier choices found, and what a nested search of another drive adds in the middle of
+    // this one, is passed over.
+    const size_t firstOwn = state.SearchResults.size();
+    const size_t end = static_cast<size_t>(FindFilesRecursive(start, Text(kClientFile), state.SearchResults));
+    // The window was closed while the drive was walked: its controls are gone.
+    if (QuitRequested())
+        return;
+    for (size_t i = firstOwn; i < end && i < state.SearchResults.size(); ++i) {
+        const Text& entry = state.SearchResults[i];
+        if (!StartsWith(entry, start) || FindText(entry, kClientFolder) < 1)
+            continue;
+        state.InstallRoot = TextBefore(entry, kClientFolder);
+        ui.SetCaption(Control::标签3, state.InstallRoot);
+        return;
+    }
+}

@@ -1,0 +1,39 @@
+// Draining the GUI thread's message queue from inside a long operation, without losing a quit.
+#pragma once
+
+#include <cstdint>
+
+// Removes, translates and dispatches every message waiting in the calling thread's queue, for all
+// of its windows, and returns when the queue is empty; it never waits. When it removes WM_QUIT it
+// posts it again with the same exit code and returns false at once: the caller must then stop and
+// return, so that the thread's message loop can see the quit and end the program.
+bool PumpPendingMessages();
+
+// True while a WM_QUIT is waiting in the calling thread's queue; the message stays there.
+bool QuitRequested();
+
+// Keeps the window responsive during a walk that would otherwise pump after every step. Calling
+// Poll() costs a tick-count read; the queue is drained only when the last drain is kInterval old,
+// so a walk pumps a few dozen times a second however fast or slow its steps are. The first Poll()
+// drains at once, so whatever waited before the walk is handled without delay.
+class ThrottledMessagePump {
+   public:
+    static constexpr std::uint64_t kIntervalMs = 16;
+
+    // False once a quit has been seen; from then on the queue is left alone.
+    bool Poll() {
+        if (stopped_)
+            return false;
+        if (Now() < due_)
+            return true;
+        return Drain();
+    }
+    bool Stopped() const { return stopped_; }
+
+   private:
+    static std::uint64_t Now();
+    bool Drain();
+
+    std::uint64_t due_ = 0;
+    bool stopped_ = false;
+};

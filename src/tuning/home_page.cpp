@@ -1,0 +1,89 @@
+// Replacing the client's LeagueClient\system.yaml with a built-in document, and restoring it.
+#include "tuning/home_page.h"
+
+#include "platform/file_write.h"
+#include "platform/files.h"
+#include "tuning/home_page_documents.h"
+#include "tuning/texts.h"
+
+namespace {
+
+Text TargetPath(const ProgramState& state) {
+    return JoinPath(state.InstallRoot, "LeagueClient\\system.yaml");
+}
+
+Text BackupPath(const ProgramState& state) {
+    return JoinPath(state.InstallRoot, "LeagueClient\\system.yaml.bak");
+}
+
+void ShowFailure(ControlPort& ui, const Text& message) {
+    ui.ShowMessageBox(message, kMessageBoxFlags, texts::kHomePageFailedTitle);
+}
+
+// Before the first replacement the client's own file is copied aside; a backup made earlier is
+// never refreshed, so it keeps the file as it was before the tool first changed it. False when
+// the client's file exists and no backup of it exists afterwards: overwriting it then would lose
+// it for good. A folder of the backup's name holds no copy of anything.
+bool EnsureBackup(const Text& target, const Text& backup) {
+    if (FileExists(backup))
+        return !IsDirectory(backup);
+    // Without a file of the client's there is nothing to lose.
+    if (!FileExists(target))
+        return true;
+    return CopyFileOver(target, backup);
+}
+
+}  // namespace
+
+void ReplaceHomePage(const ProgramState& state, ControlPort& ui) {
+    if (state.InstallRoot.empty()) {
+        ui.ShowMessageBox(texts::kNoDriveMessage, kMessageBoxFlags, texts::kNoDriveTitle);
+        return;
+    }
+    const Text target = TargetPath(state);
+    if (!EnsureBackup(target, BackupPath(state))) {
+        ShowFailure(ui, texts::kHomePageBackupFailed);
+        return;
+    }
+
+    Control used;
+    const Text* document;
+    if (ui.TickState(Control::单选框1) == 1) {
+        used = Control::单选框1;
+        document = &BlankHomePageDocument();
+    } else if (ui.TickState(Control::单选框2) == 1) {
+        used = Control::单选框2;
+        document = &UsHomePageDocument();
+    } else {
+        return;
+    }
+
+    if (!WriteFileWhole(target, *document)) {
+        ShowFailure(ui, texts::kHomePageWriteFailed);
+        return;
+    }
+    // The other box keeps its colour: once both documents have been used, both captions are red.
+    ui.SetTextColour(used, kRed);
+    ShowStatus(ui, kBlue, texts::kHomePageReplaced);
+}
+
+void RestoreHomePage(const ProgramState& state, ControlPort& ui) {
+    if (state.InstallRoot.empty()) {
+        ui.ShowMessageBox(texts::kNoDriveMessage, kMessageBoxFlags, texts::kNoDriveTitle);
+        ClearStatus(ui);
+        return;
+    }
+    const Text backup = BackupPath(state);
+    if (!FileExists(backup)) {
+        ui.ShowMessageBox(texts::kNoBackupMessage, kMessageBoxFlags, texts::kNoBackupTitle);
+        ClearStatus(ui);
+        return;
+    }
+    // The backup stays where it is, so the client's file can be restored again later.
+    if (!CopyFileOver(backup, TargetPath(state))) {
+        ShowFailure(ui, texts::kHomePageRestoreFailed);
+        ClearStatus(ui);
+        return;
+    }
+    ShowStatus(ui, kBlue, texts::kHomePageRestored);
+}

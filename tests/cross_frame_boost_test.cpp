@@ -1,0 +1,210 @@
+// The Cross step over real folders, run after run, and the folder-tree creation it uses.
+#include "tuning/cross_frame_boost.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/directory.h"
+#include "platform/encoding.h"
+#include "support/fake_control_port.h"
+#include "support/scoped_current_directory.h"
+#include "support/temp_tree.h"
+#include "support/wine_host.h"
+#include "tuning/texts.h"
+
+namespace {
+
+// A GBK character whose second byte is a backslash.
+const Text kTrickyCharacter = "\x95\x5C";
+
+// The names in a folder, "." and ".." left out, in sorted order.
+std::vector<std::wstring> Entries(const Text& folder) {
+    std::vector<std::wstring> names;
+    DirectoryListing listing(ToWide(JoinPath(folder, "*")));
+    for (bool more = listing.Valid(); more; more = listing.Next()) {
+        if (!listing.IsDotOrDotDot())
+            names.emplace_back(listing.Name());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The window after the drive choice found `root`.
+FakeControlPort UiAfterDriveChoice(const Text& root) {
+    FakeControlPort ui;
+    ui.captions[Control::标签3] = root;
+    return ui;
+}
+
+void ExpectBlueSuccess(FakeControlPort& ui) {
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ui.Status(), texts::kCrossDone);
+    EXPECT_EQ(ui.StatusColour(), kBlue);
+    ASSERT_EQ(ui.operations.size(), 2u);
+    EXPECT_STREQ(ui.operations[0].kind, "colour");
+    EXPECT_STREQ(ui.operations[1].kind, "caption");
+}
+
+TEST(CrossFrameBoostTest, RunsThroughTheFolderStatesInTurn) {
+    TempTree tree;
+    tree.File("Cross\\a.dat", "client data");
+    tree.File("Cross\\sub\\b.dat", "more");
+    const ProgramState state{tree.Path(), {}};
+
+    {
+        SCOPED_TRACE("first run: the client's Cross becomes Crossbak, an empty Cross takes its place");
+        tree.File("Game\\one.log");
+        FakeControlPort ui = UiAfterDriveChoice(tree.Path());
+        CrossFrameBoost(state, ui);
+        EXPECT_EQ(ReadBytes(tree / "Crossbak\\a.dat"), "client data");
+        EXPECT_EQ(ReadBytes(tree / "Crossbak\\sub\\b.dat"), "more");
+        EXPECT_TRUE(IsFolder(tree / "Cross"));
+        EXPECT_TRUE(Entries(tree / "Cross").empty());
+        EXPECT_FALSE(PathExists(tree / "Game\\one.log"));
+        EXPECT_EQ(state.InstallRoot, tree.Path());
+        ExpectBlueSuccess(ui);
+    }
+    {
+        SCOPED_TRACE("second run: Cross becomes Crossend");
+        tree.File("Cross\\new.dat", "written by the client since");
+        tree.File("two.log");
+        FakeControlPort ui = UiAfterDriveChoice(tree.Path());
+        CrossFrameBoost(state, ui);
+        EXPECT_EQ(ReadBytes(tree / "Crossend\\new.dat"), "written by the client since");
+        EXPECT_FALSE(PathExists(tree / "Cross"));
+        EXPECT_EQ(ReadBytes(tree / "Crossbak\\a.dat"), "client data");
+        EXPECT_FALSE(PathExists(tree / "two.log"));
+        ExpectBlueSuccess(ui);
+    }
+    {
+        SCOPED_TRACE("third run, no Cross: nothing moves, logs still go");
+        tree.File("three.log");
+        FakeControlPort ui = UiAfterDriveChoice(tree.Path());
+        CrossFrameBoost(state, ui);
+        EXPECT_FALSE(PathExists(tree / "Cross"));
+        EXPECT_EQ(ReadBytes(tree / "Crossend\\new.dat"), "written by the client since");
+        EXPECT_FALSE(PathExists(tree / "three.log"));
+        ExpectBlueSuccess(ui);
+    }
+    {
+        SCOPED_TRACE("fourth run, Cross back while Crossend exists: the move is refused");
+        tree.File("Cross\\again.dat", "x");
+        FakeControlPort ui = UiAfterDriveChoice(tree.Path());
+        CrossFrameBoost(state, ui);
+        EXPECT_EQ(ReadBytes(tree / "Cross\\again.dat"), "x");
+        EXPECT_EQ(ReadBytes(tree / "Crossend\\new.dat"), "written by the client since");
+        EXPECT_FALSE(PathExists(tree / "Crossend\\again.dat"));
+        EXPECT_FALSE(PathExists(tree / "Crossend\\Cross"));
+        ExpectBlueSuccess(ui);
+    }
+}
+
+TEST(CrossFrameBoostTest, WithoutAnyCrossFolderCreatesAnEmptyOne) {
+    TempTree tree;
+    FakeControlPort ui = UiAfterDriveChoice(tree.Path());
+    CrossFrameBoost(ProgramState{tree.Path(), {}}, ui);
+    EXPECT_TRUE(IsFolder(tree / "Cross"));
+    EXPECT_TRUE(Entries(tree / "Cross").empty());
+    EXPECT_FALSE(PathExists(tree / "Crossbak"));
+    ExpectBlueSuccess(ui);
+}
+
+TEST(CrossFrameBoostTest, AFileNamedCrossbakLeavesCrossAsItIs) {
+    TempTree tree;
+    tree.File("Cross\\a.dat", "client data");
+    tree.File("Crossbak", "a file, not a folder");
+    tree.File("x.log");
+    FakeControlPort ui = UiAfterDriveChoice(tree.Path());
+
+    CrossFrameBoost(ProgramState{tree.Path(), {}}, ui);
+
+    EXPECT_EQ(ReadBytes(tree / "Cross\\a.dat"), "client data");
+    EXPECT_EQ(ReadBytes(tree / "Crossbak"), "a file, not a folder");
+    EXPECT_FALSE(PathExists(tree / "Crossend"));
+    EXPECT_FALSE(PathExists(tree / "x.log"));
+    ExpectBlueSuccess(ui);
+}
+
+TEST(CrossFrameBoostTest, GuardsBeforeADriveWasChosen) {
+    TempTree tree;
+    tree.File("Cross\\a.dat", "client data");
+    tree.File("x.log", "x");
+
+    {
+        SCOPED_TRACE("the label still shows the prompt");
+        FakeControlPort ui;
+        CrossFrameBoost(ProgramState{tree.Path(), {}}, ui);
+        EXPECT_EQ(Entries(tree.Path()), (std::vector<std::wstring>{L"Cross", L"x.log"}));
+        EXPECT_EQ(ReadBytes(tree / "Cross\\a.dat"), "client data");
+        EXPECT_TRUE(ui.messages.empty());
+        EXPECT_TRUE(ui.operations.empty());
+    }
+    {
+        SCOPED_TRACE("label and root both empty: nothing at the current drive's root is touched");
+        const ScopedCurrentDirectory inTree(tree.Path());
+        ASSERT_TRUE(inTree.Changed());
+        const Text probe = "\\tellwick-probe-" + std::to_string(GetCurrentProcessId()) + ".log";
+        WriteBytes(probe, "x");
+        const bool crossBefore = PathExists("\\Cross");
+        const bool crossbakBefore = PathExists("\\Crossbak");
+        FakeControlPort ui = UiAfterDriveChoice("");
+        CrossFrameBoost(ProgramState{}, ui);
+        EXPECT_TRUE(PathExists(probe));
+        RemoveTree(probe);
+        EXPECT_EQ(PathExists("\\Cross"), crossBefore);
+        EXPECT_EQ(PathExists("\\Crossbak"), crossbakBefore);
+        if (!crossBefore)
+            RemoveTree("\\Cross");
+        EXPECT_TRUE(ui.messages.empty());
+        EXPECT_TRUE(ui.operations.empty());
+    }
+}
+
+TEST(CrossFrameBoostTest, ALabelThatDiffersFromTheRootLeavesTheFolders) {
+    TempTree tree;
+    tree.File("Cross\\a.dat", "client data");
+    tree.File("x.log");
+    FakeControlPort ui = UiAfterDriveChoice(tree.Path() + "\\elsewhere");
+
+    CrossFrameBoost(ProgramState{tree.Path(), {}}, ui);
+
+    EXPECT_EQ(ReadBytes(tree / "Cross\\a.dat"), "client data");
+    EXPECT_FALSE(PathExists(tree / "Crossbak"));
+    EXPECT_FALSE(PathExists(tree / "x.log"));
+    ExpectBlueSuccess(ui);
+}
+
+TEST(CreateDirectoryTreeTest, CreatesEveryMissingLevel) {
+    TempTree folder;
+    TestDrive drive('U', folder.Path());
+    ASSERT_TRUE(drive.Ready());
+
+    EXPECT_TRUE(CreateDirectoryTree("U:\\A\\B\\C"));
+    EXPECT_TRUE(IsFolder(folder / "A\\B\\C"));
+    EXPECT_TRUE(CreateDirectoryTree("U:\\A\\B\\C")) << "an existing tree is still a directory";
+    EXPECT_TRUE(CreateDirectoryTree("U:\\A\\D\\"));
+    EXPECT_TRUE(IsFolder(folder / "A\\D"));
+
+    const Text tricky = "U:\\游戏" + kTrickyCharacter + "\\Cross";
+    EXPECT_TRUE(CreateDirectoryTree(tricky));
+    EXPECT_TRUE(IsFolder(folder / ("游戏" + kTrickyCharacter + "\\Cross")));
+    EXPECT_EQ(Entries(folder.Path()).size(), 2u) << "no folder cut at the 0x5C byte";
+
+    EXPECT_FALSE(CreateDirectoryTree(""));
+    CreateDirectoryTree("U:");
+    EXPECT_EQ(Entries(folder.Path()).size(), 2u) << "a bare drive gets nothing";
+}
+
+TEST(CreateDirectoryTreeTest, AFileInTheWayIsNoDirectory) {
+    TempTree tree;
+    tree.File("A", "a file");
+    EXPECT_FALSE(CreateDirectoryTree(tree / "A\\B"));
+    EXPECT_EQ(ReadBytes(tree / "A"), "a file");
+}
+
+}  // namespace
