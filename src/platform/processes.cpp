@@ -1,0 +1,25 @@
+// Process snapshot through the tool-help calls, with the wide entry.
+#include "platform/processes.h"
+
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include "platform/encoding.h"
+#include "platform/handles.h"
+
+std::vector<ProcessEntry> RunningProcesses() {
+    std::vector<ProcessEntry> processes;
+    const UniqueSnapshot snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot)
+        return processes;
+    // The entry's size differs between 32- and 64-bit builds; any other value makes the calls fail.
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more;
+         more = Process32NextW(snapshot.Get(), &entry)) {
+        entry.szExeFile[MAX_PATH - 1] = L'\0';
+        processes.push_back({entry.th32ProcessID, WideToAnsi(entry.szExeFile)});
+    }
+    return processes;
+}

@@ -1,0 +1,16 @@
+// The system's process list, as one snapshot.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/text.h"
+
+struct ProcessEntry {
+    std::uint32_t id;
+    // The executable's file name without its folder, in GBK.
+    Text exeName;
+};
+
+// The running processes in the snapshot's own order; empty when the list cannot be read.
+std::vector<ProcessEntry> RunningProcesses();
