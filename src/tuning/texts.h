@@ -27,4 +27,9 @@ inline const Text kHomePageBackupFailed = "无法备份system.yaml，主页未�
 inline const Text kHomePageWriteFailed = "无法写入system.yaml，主页未替换";
 inline const Text kHomePageRestoreFailed = "无法将备份复制回system.yaml，主页未恢复";
 
+// The DX11 switch when game.cfg cannot be written (Game\Config missing, the file locked).
+inline const Text kDx11FailedTitle = "警告";
+inline const Text kDx11EnableFailed = "无法写入game.cfg，DX11测试模式未开启";
+inline const Text kDx11DisableFailed = "无法写入game.cfg，DX11测试模式未恢复";
+
 }  // namespace texts

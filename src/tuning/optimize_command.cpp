@@ -1,0 +1,48 @@
+// The optimize command: after its guards, the ticked steps in the order DX11, Cross, log.
+#include "tuning/optimize_command.h"
+
+#include "tuning/cross_frame_boost.h"
+#include "tuning/dx11_switch.h"
+#include "tuning/log_cleanup.h"
+#include "tuning/process_check.h"
+#include "tuning/texts.h"
+
+namespace {
+
+bool Ticked(ControlPort& ui, Control box) {
+    return ui.TickState(box) == 1;
+}
+
+}  // namespace
+
+void OptimizeCommand(const ProgramState& state, ControlPort& ui) {
+    // The client's files are left alone while its launcher runs; that answer comes before any other.
+    if (FindProcessByName("wegame.exe") != 0) {
+        ui.ShowMessageBox(texts::kLauncherRunningMessage, kMessageBoxFlags, texts::kLauncherRunningTitle);
+        return;
+    }
+    // A search that found no client leaves the label without its prompt but the root empty; the
+    // steps would then work on the current drive's root.
+    if (ui.Caption(Control::标签3) == texts::kDrivePrompt || state.InstallRoot.empty()) {
+        ui.ShowMessageBox(texts::kNoDriveMessage, kMessageBoxFlags, texts::kNoDriveTitle);
+        return;
+    }
+
+    // 选择框_ALL stands for all three steps, whatever the single boxes say.
+    const bool all = Ticked(ui, Control::选择框_ALL);
+    bool dx11Failed = false;
+    if (all || Ticked(ui, Control::选择框_DX11))
+        dx11Failed = !EnableDx11TestMode(state);
+    if (all || Ticked(ui, Control::选择框_Cross))
+        CrossFrameBoost(state, ui);
+    if (all || Ticked(ui, Control::选择框_log))
+        CleanLogFiles(state, ui);
+
+    // The other steps keep the texts they wrote; only the closing claim of success is withheld.
+    if (dx11Failed) {
+        ui.ShowMessageBox(texts::kDx11EnableFailed, kMessageBoxFlags, texts::kDx11FailedTitle);
+        return;
+    }
+    if (all)
+        ShowStatus(ui, kTeal, texts::kOptimizeDone);
+}

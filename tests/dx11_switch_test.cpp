@@ -1,0 +1,189 @@
+// The DX11 test mode switch against real game.cfg files.
+#include "tuning/dx11_switch.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/fake_control_port.h"
+#include "support/scoped_current_directory.h"
+#include "support/temp_tree.h"
+#include "support/wine_host.h"
+#include "tuning/texts.h"
+
+namespace {
+
+// CRLF and no blank lines: the form in which the INI writer leaves a file, so that only the key
+// itself differs afterwards.
+const std::string kGameCfg =
+    "[General]\r\nWindowMode=2\r\nWidth=1920\r\nHeight=1080\r\n"
+    "[Performance]\r\nShadowQuality=4\r\nFrameCapType=3\r\n"
+    "[HUD]\r\nShowFPS=1\r\n";
+
+using Sections = std::map<std::string, std::vector<std::string>>;
+
+// The lines of an INI file by section ("" before the first header), without blank lines.
+Sections ParseIni(const std::string& bytes) {
+    Sections sections;
+    std::string section;
+    size_t start = 0;
+    while (start < bytes.size()) {
+        size_t end = bytes.find('\n', start);
+        if (end == std::string::npos)
+            end = bytes.size();
+        std::string line = bytes.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        start = end + 1;
+        if (line.empty())
+            continue;
+        if (line.front() == '[' && line.back() == ']')
+            section = line.substr(1, line.size() - 2);
+        else
+            sections[section].push_back(line);
+    }
+    return sections;
+}
+
+// `before` with the line DX11BetaTest=`value` in General, in place of an earlier value.
+Sections WithDx11Key(const std::string& before, const char* value) {
+    Sections expected = ParseIni(before);
+    std::vector<std::string>& general = expected["General"];
+    std::erase_if(general, [](const std::string& line) { return line.starts_with("DX11BetaTest="); });
+    general.push_back(std::string("DX11BetaTest=") + value);
+    return expected;
+}
+
+// The key's position within its section is the INI writer's business; every line, the key among
+// them, must be in the right section.
+void ExpectLines(const std::string& bytes, Sections expected) {
+    Sections actual = ParseIni(bytes);
+    for (auto* sections : {&actual, &expected}) {
+        for (auto& [name, lines] : *sections)
+            std::sort(lines.begin(), lines.end());
+    }
+    EXPECT_EQ(actual, expected) << "file now holds:\n" << bytes;
+}
+
+class Dx11SwitchTest : public testing::Test {
+   protected:
+    Dx11SwitchTest() {
+        // The label shows the root once a drive search has found the client.
+        ui.captions[Control::标签3] = tree.Path();
+    }
+
+    Text Config() const { return tree / "Game\\Config\\game.cfg"; }
+    Text Backup() const { return tree / "Game\\Config\\game.cfg.bak"; }
+
+    TempTree tree;
+    ProgramState state{tree.Path(), {}};
+    FakeControlPort ui;
+};
+
+TEST_F(Dx11SwitchTest, FirstSwitchOnBacksUpTheFileAndSetsTheKey) {
+    tree.File("Game\\Config\\game.cfg", kGameCfg);
+
+    EXPECT_TRUE(EnableDx11TestMode(state));
+
+    EXPECT_EQ(ReadBytes(Backup()), kGameCfg) << "the backup is the file as it was";
+    ExpectLines(ReadBytes(Config()), WithDx11Key(kGameCfg, "1"));
+}
+
+TEST_F(Dx11SwitchTest, LaterSwitchOnKeepsTheFirstBackup) {
+    tree.File("Game\\Config\\game.cfg", kGameCfg);
+    ASSERT_TRUE(EnableDx11TestMode(state));
+    // The user changes a setting in the game; the next switch-on must not take that as the original.
+    const std::string changed = "[General]\r\nWindowMode=0\r\nDX11BetaTest=0\r\n[HUD]\r\nShowFPS=0\r\n";
+    WriteBytes(Config(), changed);
+
+    EXPECT_TRUE(EnableDx11TestMode(state));
+
+    EXPECT_EQ(ReadBytes(Backup()), kGameCfg);
+    ExpectLines(ReadBytes(Config()), WithDx11Key(changed, "1"));
+}
+
+TEST_F(Dx11SwitchTest, FolderNamedLikeTheBackupCountsAsOne) {
+    tree.File("Game\\Config\\game.cfg", kGameCfg);
+    tree.Folder("Game\\Config\\game.cfg.bak");
+
+    EXPECT_TRUE(EnableDx11TestMode(state));
+
+    EXPECT_TRUE(IsFolder(Backup()));
+    ExpectLines(ReadBytes(Config()), WithDx11Key(kGameCfg, "1"));
+}
+
+TEST_F(Dx11SwitchTest, SwitchOffAfterSwitchOnWritesZeroAndKeepsTheBackup) {
+    tree.File("Game\\Config\\game.cfg", kGameCfg);
+    ASSERT_TRUE(EnableDx11TestMode(state));
+
+    DisableDx11TestMode(state, ui);
+
+    ExpectLines(ReadBytes(Config()), WithDx11Key(kGameCfg, "0"));
+    EXPECT_EQ(ReadBytes(Backup()), kGameCfg);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.operations.empty()) << "switching off shows nothing on success";
+}
+
+TEST_F(Dx11SwitchTest, SwitchOffBeforeADriveWasChosenChangesNothing) {
+    tree.File("Game\\Config\\game.cfg", kGameCfg);
+    ui.captions[Control::标签3] = texts::kDrivePrompt;
+
+    DisableDx11TestMode(state, ui);
+
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, texts::kNoDriveMessage);
+    EXPECT_EQ(ui.messages[0].title, texts::kNoDriveTitle);
+    EXPECT_EQ(ui.messages[0].flags, kMessageBoxFlags);
+    EXPECT_EQ(ReadBytes(Config()), kGameCfg);
+    EXPECT_TRUE(ui.operations.empty());
+}
+
+TEST_F(Dx11SwitchTest, MissingFileInThePresentFolderIsCreatedWithTheKeyAlone) {
+    tree.Folder("Game\\Config");
+
+    EXPECT_TRUE(EnableDx11TestMode(state));
+
+    EXPECT_FALSE(PathExists(Backup())) << "nothing to back up";
+    ExpectLines(ReadBytes(Config()), Sections{{"General", {"DX11BetaTest=1"}}});
+}
+
+TEST_F(Dx11SwitchTest, MissingFolderIsReportedAndNotCreated) {
+    tree.Folder("Game");
+
+    EXPECT_FALSE(EnableDx11TestMode(state));
+    DisableDx11TestMode(state, ui);
+
+    EXPECT_FALSE(PathExists(tree / "Game\\Config"));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, texts::kDx11DisableFailed);
+    EXPECT_EQ(ui.messages[0].title, texts::kDx11FailedTitle);
+    EXPECT_EQ(ui.messages[0].flags, kMessageBoxFlags);
+    EXPECT_TRUE(ui.operations.empty());
+}
+
+TEST_F(Dx11SwitchTest, EmptyRootTouchesNothingOnTheCurrentDrive) {
+    // The current drive is a test folder that holds a client layout at its root.
+    TestDrive drive('T', tree.Path());
+    ASSERT_TRUE(drive.Ready());
+    tree.File("Game\\Config\\game.cfg", kGameCfg);
+    ScopedCurrentDirectory current("T:\\");
+    ASSERT_TRUE(current.Changed());
+
+    const ProgramState noRoot;
+    ui.captions[Control::标签3] = Text();  // a search that found nothing leaves the label empty
+    EXPECT_FALSE(EnableDx11TestMode(noRoot));
+    DisableDx11TestMode(noRoot, ui);
+
+    EXPECT_EQ(ReadBytes(Config()), kGameCfg);
+    EXPECT_FALSE(PathExists(Backup()));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, texts::kNoDriveMessage);
+    EXPECT_EQ(ui.messages[0].title, texts::kNoDriveTitle);
+}
+
+}  // namespace
