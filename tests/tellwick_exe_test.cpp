@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/encoding.h"
+#include "platform/text.h"
+#include "support/stand_in_process.h"
 #include "support/temp_tree.h"
 #include "support/tellwick_process.h"
 #include "support/wine_host.h"
@@ -102,6 +104,77 @@ TEST_F(TellwickExeTest, ClosingTheWindowDuringASearchEndsTheProcessPromptly) {
     tool.Close();
     EXPECT_EQ(tool.WaitForExit(5000), std::optional<DWORD>(0));
     EXPECT_LT(GetTickCount() - closedAt, 1500u);
+}
+
+}  // namespace
+
+namespace {
+
+// A client install as the game leaves it: configuration, Cross folder, logs, home page.
+void LayOutClient(const TempTree& drive) {
+    drive.File("Games\\LOL\\Game\\Config\\game.cfg", "[General]\r\nWindowMode=2\r\nHeight=1080\r\n");
+    drive.File("Games\\LOL\\Cross\\Data\\cross.dat", "cross");
+    drive.File("Games\\LOL\\LeagueClient\\system.yaml", "---\r\nclient: own\r\n");
+    drive.File("Games\\LOL\\LeagueClient\\LeagueClient.log", "log");
+    drive.File("Games\\LOL\\Logs\\patcher.log", "log");
+    drive.File("Games\\LOL\\Logs\\notes.txt", "keep");
+}
+
+TEST_F(TellwickExeTest, OptimizeRunsEveryTickedStepOnTheChosenDrive) {
+    LauncherNameLock launcherName;
+    TempTree games;
+    LayOutClient(games);
+    TestDrive gameDrive('X', games.Path());
+    TellwickProcess tool(ToolPath(), "C:\\");
+    ASSERT_TRUE(tool.Started());
+    tool.ChooseDrive('X');
+    ASSERT_TRUE(tool.WaitForCaption(Control::标签3, "X:\\Games\\LOL"));
+
+    tool.Click(Control::选择框_ALL);
+    tool.Click(Control::按钮1);
+    ASSERT_TRUE(tool.WaitForCaption(Control::标签4, texts::kOptimizeDone)) << tool.Caption(Control::标签4);
+    EXPECT_TRUE(tool.Ticked(Control::选择框_DX11));
+
+    const Text root = games / "Games\\LOL";
+    EXPECT_EQ(ReadBytes(JoinPath(root, "Game\\Config\\game.cfg.bak")), "[General]\r\nWindowMode=2\r\nHeight=1080\r\n");
+    EXPECT_NE(ReadBytes(JoinPath(root, "Game\\Config\\game.cfg")).find("DX11BetaTest=1"), std::string::npos);
+    EXPECT_EQ(ReadBytes(JoinPath(root, "Crossbak\\Data\\cross.dat")), "cross");
+    EXPECT_TRUE(IsFolder(JoinPath(root, "Cross")));
+    EXPECT_FALSE(PathExists(JoinPath(root, "Cross\\Data")));
+    EXPECT_FALSE(PathExists(JoinPath(root, "LeagueClient\\LeagueClient.log")));
+    EXPECT_FALSE(PathExists(JoinPath(root, "Logs\\patcher.log")));
+    EXPECT_TRUE(PathExists(JoinPath(root, "Logs\\notes.txt")));
+    EXPECT_EQ(ReadBytes(JoinPath(root, "LeagueClient\\system.yaml")), "---\r\nclient: own\r\n");
+
+    tool.Close();
+    EXPECT_EQ(tool.WaitForExit(), std::optional<DWORD>(0));
+}
+
+TEST_F(TellwickExeTest, OptimizeRefusesWhileTheLauncherRuns) {
+    LauncherNameLock launcherName;
+    TempTree games, launcherFolder;
+    LayOutClient(games);
+    TestDrive gameDrive('X', games.Path());
+    StandInProcess launcher(launcherFolder.Path(), "WeGame.exe");
+    ASSERT_NE(launcher.Id(), 0u);
+    TellwickProcess tool(ToolPath(), "C:\\");
+    ASSERT_TRUE(tool.Started());
+    tool.ChooseDrive('X');
+    ASSERT_TRUE(tool.WaitForCaption(Control::标签3, "X:\\Games\\LOL"));
+
+    tool.Click(Control::选择框_ALL);
+    tool.Click(Control::按钮1);
+    const std::optional<MessageBoxSeen> refusal = tool.WaitForMessageBox();
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->text, texts::kLauncherRunningMessage);
+    EXPECT_EQ(refusal->title, texts::kLauncherRunningTitle);
+    tool.Settle();
+    EXPECT_EQ(tool.Caption(Control::标签4), "");
+    EXPECT_TRUE(IsFolder(games / "Games\\LOL\\Cross\\Data"));
+    EXPECT_FALSE(PathExists(games / "Games\\LOL\\Game\\Config\\game.cfg.bak"));
+
+    tool.Close();
+    EXPECT_EQ(tool.WaitForExit(), std::optional<DWORD>(0));
 }
 
 }  // namespace
