@@ -1,5 +1,8 @@
 # Sourced by the other scripts: the project-local Wine environment.
-#   wine_prefix_ready DIR [null|x11]   creates DIR as a Wine prefix once and selects its graphics driver
+#   wine_prefix_ready DIR [null|x11|desktop] [DPI]   creates DIR as a Wine prefix once and selects its
+#   graphics driver: null (no X server), x11 (windows on the user's display), or desktop (an
+#   800x600 Wine virtual desktop, for screenshots under Xvfb), at a display scale of DPI/96
+#   (default 96).
 # The user's own ~/.wine is never touched.
 
 TELLWICK_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -11,9 +14,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 
 wine_prefix_ready() {
-    local prefix=$1 driver=${2:-null}
+    local prefix=$1 driver=${2:-null} dpi=${3:-96}
     export WINEPREFIX=$prefix
-    if [ ! -f "$prefix/.tellwick-$driver" ]; then
+    if [ ! -f "$prefix/.tellwick-$driver-$dpi" ]; then
         rm -rf "$prefix"
         mkdir -p "$prefix"
         "$WINE" wineboot -i >/dev/null 2>&1
@@ -25,7 +28,11 @@ wine_prefix_ready() {
             if [ "$driver" = null ]; then
                 echo '[HKEY_CURRENT_USER\Software\Wine\Drivers]'
                 echo '"Graphics"="null"'
-            else
+                echo
+                # Test drive Y: is a CD-ROM drive, so the drive box's type suffixes can be tested.
+                echo '[HKEY_LOCAL_MACHINE\Software\Wine\Drives]'
+                echo '"y:"="cdrom"'
+            elif [ "$driver" = desktop ]; then
                 echo '[HKEY_CURRENT_USER\Software\Wine\Explorer]'
                 echo '"Desktop"="Default"'
                 echo
@@ -33,12 +40,15 @@ wine_prefix_ready() {
                 echo '"Default"="800x600"'
             fi
             echo
+            echo '[HKEY_CURRENT_USER\Control Panel\Desktop]'
+            printf '"LogPixels"=dword:%08x\n' "$dpi"
+            echo
             # No crash dialog: a failing test must end, not wait for a click.
             echo '[HKEY_CURRENT_USER\Software\Wine\WineDbg]'
             echo '"ShowCrashDialog"=dword:00000000'
         } >"$reg"
         "$WINE" regedit /S "$reg" >/dev/null 2>&1
         "$WINESERVER" -w
-        touch "$prefix/.tellwick-$driver"
+        touch "$prefix/.tellwick-$driver-$dpi"
     fi
 }

@@ -1,6 +1,41 @@
-// Process entry.
+// Process entry: set-up, the program state, the window and its message loop.
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+#include <cstdlib>
+
+#include "app/main_window.h"
+#include "app/program_state.h"
+#include "platform/encoding.h"
+#include "platform/process_setup.h"
+
+namespace {
+
+int RunMessageLoop(HWND window) {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        // Tab and Shift+Tab move between the controls, as in a dialog.
+        if (window && IsWindow(window) && IsDialogMessageW(window, &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    UseExecutableFolderAsCurrentDirectory();
+    QuietCriticalErrors();
+    InitProgramState();
+    std::atexit(ReleaseProgramState);
+
+    MainWindow window(CurrentProgramState());
+    if (!window.Create(instance, showCommand)) {
+        MessageBoxW(nullptr, ToWide("载入启动窗口失败").c_str(), L"Tellwick1.4", MB_ICONERROR | MB_TASKMODAL);
+        // A failed start ends at once; the exit routines are for a run that got going.
+        ExitProcess(static_cast<UINT>(-1));
+    }
+    RunMessageLoop(window.Handle());
     return 0;
 }

@@ -1,0 +1,236 @@
+// The main window created for real: layout, captions, initial states, colours and the control
+// operations the commands use.
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/encoding.h"
+#include "tuning/texts.h"
+
+namespace {
+
+struct Expected {
+    Control name;
+    const wchar_t* className;
+    Control parent;  // 标签1 stands for the window itself
+    RECT rect;       // left, top, right, bottom relative to the parent's client area
+    const char* caption;
+};
+
+constexpr Control kWindow = Control::标签1;
+
+// The layout as users know it.
+const Expected kLayout[] = {
+    {Control::超级按钮1, L"Button", Control::分组框1, {133, 54, 197, 78}, "点我恢复"},
+    {Control::选择框5, L"Button", Control::分组框1, {232, 21, 320, 45}, "待添加"},
+    {Control::选择框_ALL, L"Button", Control::分组框1, {24, 89, 136, 110}, "以上全选"},
+    {Control::选择框_log, L"Button", Control::分组框1, {128, 16, 216, 48}, "log文件清除"},
+    {Control::选择框_Cross, L"Button", Control::分组框1, {24, 14, 112, 50}, "Cross:提帧"},
+    {Control::选择框_DX11, L"Button", Control::分组框1, {24, 51, 138, 83}, "DX11测试模式 ->"},
+    {Control::按钮3, L"Button", Control::分组框2, {262, 26, 326, 54}, "时光机"},
+    {Control::标签4, L"Static", kWindow, {70, 260, 297, 292}, ""},
+    {Control::标签3, L"Static", kWindow, {21, 32, 317, 56}, "友情提示：请选择驱动器，再进行操作"},
+    {Control::驱动器框2, L"ComboBox", kWindow, {256, 11, 344, 31}, nullptr},
+    {Control::标签1, L"Static", kWindow, {21, 8, 237, 32}, "为了加快优化速度，请指定LOL安装盘符：\r\n"},
+    {Control::单选框2, L"Button", Control::分组框2, {100, 30, 180, 54}, "美服主页"},
+    {Control::单选框1, L"Button", Control::分组框2, {14, 29, 94, 53}, "空白主页"},
+    {Control::按钮2, L"Button", Control::分组框2, {182, 26, 246, 54}, "确定"},
+    {Control::分组框2, L"Button", kWindow, {14, 190, 350, 256}, "LOL国服主页替换"},
+    {Control::按钮1, L"Button", Control::分组框1, {264, 76, 328, 104}, "确定"},
+    {Control::分组框1, L"Button", kWindow, {14, 64, 350, 184}, "优化相关"},
+};
+
+class MainWindowTest : public ::testing::Test {
+   protected:
+    void SetUp() override { ASSERT_TRUE(window.Create(GetModuleHandleW(nullptr), SW_SHOWNORMAL)); }
+
+    HWND Handle(Control control) { return window.ControlHandle(control); }
+    HWND ParentOf(Control parent) { return parent == kWindow ? window.Handle() : Handle(parent); }
+    int ButtonType(Control control) {
+        return static_cast<int>(GetWindowLongPtrW(Handle(control), GWL_STYLE) & BS_TYPEMASK);
+    }
+
+    ProgramState state;
+    MainWindow window{state};
+};
+
+TEST_F(MainWindowTest, WindowHasItsCaptionSizeAndFixedFrame) {
+    wchar_t caption[64] = L"";
+    GetWindowTextW(window.Handle(), caption, 64);
+    EXPECT_STREQ(caption, L"Tellwick1.4");
+
+    RECT outer;
+    GetWindowRect(window.Handle(), &outer);
+    EXPECT_EQ(outer.right - outer.left, 369);
+    EXPECT_EQ(outer.bottom - outer.top, 328);
+
+    const LONG_PTR style = GetWindowLongPtrW(window.Handle(), GWL_STYLE);
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_FALSE(GetWindowLongPtrW(window.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+    // Centred on the screen.
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_NEAR(outer.left, (screenWidth - 369) / 2, 1);
+    EXPECT_NEAR(outer.top, (screenHeight - 328) / 2, 1);
+}
+
+TEST_F(MainWindowTest, EveryControlHasItsTypeParentRectangleAndCaption) {
+    for (const Expected& expected : kLayout) {
+        const std::string name = "control " + std::to_string(static_cast<int>(expected.name));
+        HWND control = Handle(expected.name);
+        ASSERT_TRUE(control) << name;
+        wchar_t className[64] = L"";
+        GetClassNameW(control, className, 64);
+        EXPECT_STREQ(className, expected.className) << name;
+        EXPECT_EQ(GetParent(control), ParentOf(expected.parent)) << name;
+
+        RECT rect;
+        GetWindowRect(control, &rect);
+        MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+        EXPECT_EQ(rect.left, expected.rect.left) << name;
+        EXPECT_EQ(rect.top, expected.rect.top) << name;
+        EXPECT_EQ(rect.right, expected.rect.right) << name;
+        EXPECT_EQ(rect.bottom, expected.rect.bottom) << name;
+
+        if (expected.caption) {
+            EXPECT_EQ(window.Caption(expected.name), expected.caption) << name;
+        }
+        EXPECT_TRUE(IsWindowVisible(control)) << name;
+        EXPECT_TRUE(IsWindowEnabled(control)) << name;
+    }
+}
+
+TEST_F(MainWindowTest, ControlsHaveTheirKindsAndInitialStates) {
+    EXPECT_EQ(ButtonType(Control::超级按钮1), BS_OWNERDRAW);
+    EXPECT_EQ(ButtonType(Control::按钮1), BS_PUSHBUTTON);
+    EXPECT_EQ(ButtonType(Control::按钮2), BS_PUSHBUTTON);
+    EXPECT_EQ(ButtonType(Control::按钮3), BS_PUSHBUTTON);
+    EXPECT_EQ(ButtonType(Control::分组框1), BS_GROUPBOX);
+    EXPECT_EQ(ButtonType(Control::分组框2), BS_GROUPBOX);
+    EXPECT_EQ(ButtonType(Control::单选框1), BS_AUTORADIOBUTTON);
+    EXPECT_EQ(ButtonType(Control::单选框2), BS_AUTORADIOBUTTON);
+    for (Control box : {Control::选择框5, Control::选择框_ALL, Control::选择框_log, Control::选择框_Cross,
+                        Control::选择框_DX11}) {
+        EXPECT_EQ(ButtonType(box), BS_AUTOCHECKBOX);
+        EXPECT_EQ(window.TickState(box), 0);
+    }
+    EXPECT_EQ(window.TickState(Control::单选框1), 1);
+    EXPECT_EQ(window.TickState(Control::单选框2), 0);
+    EXPECT_EQ(GetWindowLongPtrW(Handle(Control::驱动器框2), GWL_STYLE) & 3, CBS_DROPDOWNLIST);
+
+    // Tab stops: every clickable control, no label or group box.
+    for (const Expected& expected : kLayout) {
+        const bool tabStop = (GetWindowLongPtrW(Handle(expected.name), GWL_STYLE) & WS_TABSTOP) != 0;
+        const bool passive = expected.name == Control::标签1 || expected.name == Control::标签3 ||
+                             expected.name == Control::标签4 || expected.name == Control::分组框1 ||
+                             expected.name == Control::分组框2;
+        EXPECT_EQ(tabStop, !passive) << static_cast<int>(expected.name);
+    }
+}
+
+TEST_F(MainWindowTest, StackingOrderFollowsTheLayoutWithinEachParent) {
+    for (Control parent : {kWindow, Control::分组框1, Control::分组框2}) {
+        std::vector<HWND> expected;
+        for (const Expected& control : kLayout) {
+            if (control.parent == parent)
+                expected.push_back(Handle(control.name));
+        }
+        std::vector<HWND> actual;
+        for (HWND child = GetWindow(ParentOf(parent), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            actual.push_back(child);
+        EXPECT_EQ(actual, expected) << static_cast<int>(parent);
+    }
+}
+
+TEST_F(MainWindowTest, TabMovesThroughTheControlsInOrder) {
+    // From the drive box, Tab visits each group's controls in the window's order and comes back around.
+    std::vector<HWND> visited;
+    HWND current = Handle(Control::驱动器框2);
+    for (int i = 0; i < 13; ++i) {
+        current = GetNextDlgTabItem(window.Handle(), current, FALSE);
+        visited.push_back(current);
+    }
+    const std::vector<HWND> expected = {
+        Handle(Control::按钮3),     Handle(Control::单选框2),    Handle(Control::单选框1),
+        Handle(Control::按钮2),     Handle(Control::超级按钮1),  Handle(Control::选择框5),
+        Handle(Control::选择框_ALL), Handle(Control::选择框_log), Handle(Control::选择框_Cross),
+        Handle(Control::选择框_DX11), Handle(Control::按钮1),     Handle(Control::驱动器框2),
+        Handle(Control::按钮3),
+    };
+    EXPECT_EQ(visited, expected);
+}
+
+TEST_F(MainWindowTest, SelectAllTicksAndClearsTheThreeTuningBoxes) {
+    const auto click = [&](Control control) { SendMessageW(Handle(control), BM_CLICK, 0, 0); };
+    const auto ticks = [&] {
+        return std::vector<int>{window.TickState(Control::选择框_DX11), window.TickState(Control::选择框_Cross),
+                                window.TickState(Control::选择框_log), window.TickState(Control::选择框5)};
+    };
+    click(Control::选择框_log);
+    click(Control::选择框5);
+    click(Control::选择框_ALL);
+    EXPECT_EQ(ticks(), (std::vector<int>{1, 1, 1, 1}));
+    click(Control::选择框_ALL);
+    EXPECT_EQ(ticks(), (std::vector<int>{0, 0, 0, 1}));
+    EXPECT_EQ(window.TickState(Control::选择框_ALL), 0);
+
+    // Boxes changed by hand afterwards leave the select-all box as it is.
+    click(Control::选择框_ALL);
+    click(Control::选择框_Cross);
+    EXPECT_EQ(window.TickState(Control::选择框_ALL), 1);
+    EXPECT_EQ(window.TickState(Control::选择框_Cross), 0);
+}
+
+TEST_F(MainWindowTest, RadioBoxesFormOneGroup) {
+    SendMessageW(Handle(Control::单选框2), BM_CLICK, 0, 0);
+    EXPECT_EQ(window.TickState(Control::单选框2), 1);
+    EXPECT_EQ(window.TickState(Control::单选框1), 0);
+    SendMessageW(Handle(Control::单选框1), BM_CLICK, 0, 0);
+    EXPECT_EQ(window.TickState(Control::单选框1), 1);
+    EXPECT_EQ(window.TickState(Control::单选框2), 0);
+}
+
+TEST_F(MainWindowTest, CaptionsAndColoursReachTheControls) {
+    // The colour a control is painted with is the one its parent answers with.
+    const auto paintedColour = [&](Control control) {
+        HDC dc = GetDC(Handle(control));
+        SendMessageW(GetParent(Handle(control)), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(Handle(control)));
+        const COLORREF colour = GetTextColor(dc);
+        ReleaseDC(Handle(control), dc);
+        return colour;
+    };
+    EXPECT_EQ(paintedColour(Control::标签3), kMagenta);
+    EXPECT_EQ(paintedColour(Control::标签4), GetSysColor(COLOR_BTNTEXT));
+
+    window.SetTextColour(Control::标签4, kTeal);
+    window.SetCaption(Control::标签4, texts::kLogsDone);
+    EXPECT_EQ(window.Caption(Control::标签4), texts::kLogsDone);
+    EXPECT_EQ(paintedColour(Control::标签4), kTeal);
+    window.SetCaption(Control::标签4, "");
+    EXPECT_EQ(window.Caption(Control::标签4), "");
+
+    window.SetTextColour(Control::单选框2, kRed);
+    EXPECT_EQ(paintedColour(Control::单选框2), kRed);
+
+    window.SetTickState(Control::选择框_DX11, 1);
+    EXPECT_EQ(window.TickState(Control::选择框_DX11), 1);
+    window.SetTickState(Control::选择框_DX11, 0);
+    EXPECT_EQ(window.TickState(Control::选择框_DX11), 0);
+}
+
+TEST_F(MainWindowTest, DriveBoxSelectsTheCurrentDrive) {
+    wchar_t directory[MAX_PATH] = L"";
+    GetCurrentDirectoryW(MAX_PATH, directory);
+    EXPECT_EQ(window.CurrentDrive(), Text(1, static_cast<char>(towupper(directory[0]))));
+    EXPECT_GE(SendMessageW(Handle(Control::驱动器框2), CB_GETCOUNT, 0, 0), 1);
+}
+
+}  // namespace

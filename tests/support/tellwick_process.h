@@ -1,0 +1,59 @@
+// Drives a running Tellwick.exe from outside, as a user would: finds its window by caption,
+// picks drives, clicks, reads captions, and answers message boxes.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <vector>
+
+#include "platform/control_port.h"
+#include "platform/handles.h"
+#include "platform/text.h"
+
+struct MessageBoxSeen {
+    Text text;
+    Text title;
+};
+
+class TellwickProcess {
+   public:
+    // Starts `exe` with `workingDirectory` as its current directory and waits for its window.
+    explicit TellwickProcess(const Text& exe, const Text& workingDirectory);
+    TellwickProcess(const TellwickProcess&) = delete;
+    TellwickProcess& operator=(const TellwickProcess&) = delete;
+    // Ends the process if a test left it running.
+    ~TellwickProcess();
+
+    bool Started() const { return window_ != nullptr; }
+    HWND Window() const { return window_; }
+    DWORD ProcessId() const { return processId_; }
+    HWND ControlWindow(Control control) const;
+
+    // The drive box's entries as shown, and the letter of the selected one.
+    std::vector<Text> DriveEntries() const;
+    Text SelectedDrive() const;
+    // Selects the drive's entry and confirms it, as a click in the opened list does.
+    void ChooseDrive(char letter);
+    // Clicks a button, check box or radio box (posted: the click may open a modal message box).
+    void Click(Control control);
+    Text Caption(Control control) const;
+    bool Ticked(Control control) const;
+    // Waits until the caption equals `expected`; false on time-out.
+    bool WaitForCaption(Control control, const Text& expected, DWORD timeoutMs = 10000) const;
+    // Waits until the window has handled everything sent to it so far.
+    void Settle() const;
+
+    // Waits for a message box of the process; answers it with OK when `answer` is set.
+    std::optional<MessageBoxSeen> WaitForMessageBox(DWORD timeoutMs = 10000, bool answer = true) const;
+
+    // Closes the window with its close box.
+    void Close() const;
+    // The exit code once the process has ended, or nothing on time-out.
+    std::optional<DWORD> WaitForExit(DWORD timeoutMs = 10000) const;
+
+   private:
+    UniqueKernel process_;
+    DWORD processId_ = 0;
+    HWND window_ = nullptr;
+};

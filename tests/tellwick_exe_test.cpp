@@ -1,0 +1,180 @@
+// The built Tellwick.exe driven from this separate program, as a user would drive it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/encoding.h"
+#include "platform/text.h"
+#include "support/stand_in_process.h"
+#include "support/temp_tree.h"
+#include "support/tellwick_process.h"
+#include "support/wine_host.h"
+#include "tuning/texts.h"
+
+namespace {
+
+// Drive letters of this test program: W holds the tool, X and Y are extra drives.
+constexpr char kToolDrive = 'W';
+
+// Copies Tellwick.exe onto a test drive, since the drive box selects the drive the tool runs from.
+class TellwickExeTest : public ::testing::Test {
+   protected:
+    void SetUp() override {
+        ASSERT_FALSE(TellwickExePath().empty()) << "TELLWICK_EXE is not set";
+        CreateFolders(toolTree / "Tools");
+        ASSERT_TRUE(CopyFileW(ToWide(TellwickExePath()).c_str(), ToWide(toolTree / "Tools\\Tellwick.exe").c_str(),
+                              FALSE));
+        ASSERT_TRUE(toolDrive.Ready());
+    }
+
+    Text ToolPath() const { return toolDrive.Root() + "Tools\\Tellwick.exe"; }
+
+    TempTree toolTree;
+    TestDrive toolDrive{kToolDrive, toolTree.Path()};
+};
+
+TEST_F(TellwickExeTest, StartsFromAnyWorkingDirectoryAndClosesWithExitCodeZero) {
+    TellwickProcess tool(ToolPath(), "C:\\");
+    ASSERT_TRUE(tool.Started());
+    // The tool works from its own folder, so its own drive is the one selected.
+    EXPECT_EQ(tool.SelectedDrive(), "W");
+    EXPECT_EQ(tool.Caption(Control::标签3), texts::kDrivePrompt);
+    EXPECT_EQ(tool.Caption(Control::标签4), "");
+    EXPECT_FALSE(tool.Ticked(Control::选择框_ALL));
+    EXPECT_TRUE(tool.Ticked(Control::单选框1));
+
+    tool.Close();
+    EXPECT_EQ(tool.WaitForExit(), std::optional<DWORD>(0));
+}
+
+TEST_F(TellwickExeTest, DriveBoxNamesEachDriveByItsType) {
+    // The test set-up declares Y: a CD-ROM drive and labels X: "GAMES".
+    TempTree labelled, cdrom;
+    TestDrive labelledDrive('X', labelled.Path());
+    TestDrive cdromDrive('Y', cdrom.Path());
+    TellwickProcess tool(ToolPath(), "C:\\");
+    ASSERT_TRUE(tool.Started());
+    const std::vector<Text> entries = tool.DriveEntries();
+    const auto has = [&](const Text& entry) { return std::find(entries.begin(), entries.end(), entry) != entries.end(); };
+    EXPECT_TRUE(has("W: （硬盘）"));
+    EXPECT_TRUE(has("X: （硬盘） GAMES"));
+    EXPECT_TRUE(has("Y: （光驱）"));
+    EXPECT_TRUE(has("C: （硬盘）"));
+    tool.Close();
+    EXPECT_EQ(tool.WaitForExit(), std::optional<DWORD>(0));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TellwickExeTest, ChoosingADriveShowsTheInstallRootFound) {
+    TempTree games;
+    games.File("Other\\system.yaml", "other software\r\n");
+    games.File("Games\\LeagueClient\\system.yaml", "---\r\n");
+    TestDrive gameDrive('X', games.Path());
+    TellwickProcess tool(ToolPath(), "C:\\");
+    ASSERT_TRUE(tool.Started());
+
+    tool.ChooseDrive('X');
+    EXPECT_TRUE(tool.WaitForCaption(Control::标签3, "X:\\Games")) << tool.Caption(Control::标签3);
+    // Finding the root reports nothing else.
+    EXPECT_EQ(tool.Caption(Control::标签4), "");
+    tool.Close();
+    EXPECT_EQ(tool.WaitForExit(), std::optional<DWORD>(0));
+}
+
+TEST_F(TellwickExeTest, ClosingTheWindowDuringASearchEndsTheProcessPromptly) {
+    // Wide enough that the walk is still going when the close arrives.
+    TempTree big;
+    for (int i = 0; i < 60; ++i) {
+        for (int j = 0; j < 60; ++j) {
+            Text relative = "d";
+            relative.append(std::to_string(i)).append("\\e").append(std::to_string(j)).append("\\f\\g");
+            CreateFolders(big / relative);
+        }
+    }
+    TestDrive bigDrive('X', big.Path());
+    TellwickProcess tool(ToolPath(), "C:\\");
+    ASSERT_TRUE(tool.Started());
+
+    tool.ChooseDrive('X');
+    Sleep(100);
+    const DWORD closedAt = GetTickCount();
+    tool.Close();
+    EXPECT_EQ(tool.WaitForExit(5000), std::optional<DWORD>(0));
+    EXPECT_LT(GetTickCount() - closedAt, 1500u);
+}
+
+}  // namespace
+
+namespace {
+
+// A client install as the game leaves it: configuration, Cross folder, logs, home page.
+void LayOutClient(const TempTree& drive) {
+    drive.File("Games\\LOL\\Game\\Config\\game.cfg", "[General]\r\nWindowMode=2\r\nHeight=1080\r\n");
+    drive.File("Games\\LOL\\Cross\\Data\\cross.dat", "cross");
+    drive.File("Games\\LOL\\LeagueClient\\system.yaml", "---\r\nclient: own\r\n");
+    drive.File("Games\\LOL\\LeagueClient\\LeagueClient.log", "log");
+    drive.File("Games\\LOL\\Logs\\patcher.log", "log");
+    drive.File("Games\\LOL\\Logs\\notes.txt", "keep");
+}
+
+TEST_F(TellwickExeTest, OptimizeRunsEveryTickedStepOnTheChosenDrive) {
+    LauncherNameLock launcherName;
+    TempTree games;
+    LayOutClient(games);
+    TestDrive gameDrive('X', games.Path());
+    TellwickProcess tool(ToolPath(), "C:\\");
+    ASSERT_TRUE(tool.Started());
+    tool.ChooseDrive('X');
+    ASSERT_TRUE(tool.WaitForCaption(Control::标签3, "X:\\Games\\LOL"));
+
+    tool.Click(Control::选择框_ALL);
+    tool.Click(Control::按钮1);
+    ASSERT_TRUE(tool.WaitForCaption(Control::标签4, texts::kOptimizeDone)) << tool.Caption(Control::标签4);
+    EXPECT_TRUE(tool.Ticked(Control::选择框_DX11));
+
+    const Text root = games / "Games\\LOL";
+    EXPECT_EQ(ReadBytes(JoinPath(root, "Game\\Config\\game.cfg.bak")), "[General]\r\nWindowMode=2\r\nHeight=1080\r\n");
+    EXPECT_NE(ReadBytes(JoinPath(root, "Game\\Config\\game.cfg")).find("DX11BetaTest=1"), std::string::npos);
+    EXPECT_EQ(ReadBytes(JoinPath(root, "Crossbak\\Data\\cross.dat")), "cross");
+    EXPECT_TRUE(IsFolder(JoinPath(root, "Cross")));
+    EXPECT_FALSE(PathExists(JoinPath(root, "Cross\\Data")));
+    EXPECT_FALSE(PathExists(JoinPath(root, "LeagueClient\\LeagueClient.log")));
+    EXPECT_FALSE(PathExists(JoinPath(root, "Logs\\patcher.log")));
+    EXPECT_TRUE(PathExists(JoinPath(root, "Logs\\notes.txt")));
+    EXPECT_EQ(ReadBytes(JoinPath(root, "LeagueClient\\system.yaml")), "---\r\nclient: own\r\n");
+
+    tool.Close();
+    EXPECT_EQ(tool.WaitForExit(), std::optional<DWORD>(0));
+}
+
+TEST_F(TellwickExeTest, OptimizeRefusesWhileTheLauncherRuns) {
+    LauncherNameLock launcherName;
+    TempTree games, launcherFolder;
+    LayOutClient(games);
+    TestDrive gameDrive('X', games.Path());
+    StandInProcess launcher(launcherFolder.Path(), "WeGame.exe");
+    ASSERT_NE(launcher.Id(), 0u);
+    TellwickProcess tool(ToolPath(), "C:\\");
+    ASSERT_TRUE(tool.Started());
+    tool.ChooseDrive('X');
+    ASSERT_TRUE(tool.WaitForCaption(Control::标签3, "X:\\Games\\LOL"));
+
+    tool.Click(Control::选择框_ALL);
+    tool.Click(Control::按钮1);
+    const std::optional<MessageBoxSeen> refusal = tool.WaitForMessageBox();
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->text, texts::kLauncherRunningMessage);
+    EXPECT_EQ(refusal->title, texts::kLauncherRunningTitle);
+    tool.Settle();
+    EXPECT_EQ(tool.Caption(Control::标签4), "");
+    EXPECT_TRUE(IsFolder(games / "Games\\LOL\\Cross\\Data"));
+    EXPECT_FALSE(PathExists(games / "Games\\LOL\\Game\\Config\\game.cfg.bak"));
+
+    tool.Close();
+    EXPECT_EQ(tool.WaitForExit(), std::optional<DWORD>(0));
+}
+
+}  // namespace
