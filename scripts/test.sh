@@ -5,6 +5,8 @@ cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 bash scripts/build.sh
+# Layout and static checks: a formatting or clang-tidy regression fails the run.
+bash scripts/lint.sh
 
 source scripts/wine-env.sh
 # Tests use Wine's null graphics driver: real windows, no X server.

@@ -158,10 +158,10 @@ TEST_F(MainWindowTest, TabMovesThroughTheControlsInOrder) {
         visited.push_back(current);
     }
     const std::vector<HWND> expected = {
-        Handle(Control::按钮3),     Handle(Control::单选框2),    Handle(Control::单选框1),
-        Handle(Control::按钮2),     Handle(Control::超级按钮1),  Handle(Control::选择框5),
-        Handle(Control::选择框_ALL), Handle(Control::选择框_log), Handle(Control::选择框_Cross),
-        Handle(Control::选择框_DX11), Handle(Control::按钮1),     Handle(Control::驱动器框2),
+        Handle(Control::按钮3),       Handle(Control::单选框2),    Handle(Control::单选框1),
+        Handle(Control::按钮2),       Handle(Control::超级按钮1),  Handle(Control::选择框5),
+        Handle(Control::选择框_ALL),  Handle(Control::选择框_log), Handle(Control::选择框_Cross),
+        Handle(Control::选择框_DX11), Handle(Control::按钮1),      Handle(Control::驱动器框2),
         Handle(Control::按钮3),
     };
     EXPECT_EQ(visited, expected);
@@ -170,7 +170,8 @@ TEST_F(MainWindowTest, TabMovesThroughTheControlsInOrder) {
 TEST_F(MainWindowTest, SelectAllTicksAndClearsTheThreeTuningBoxes) {
     const auto click = [&](Control control) { SendMessageW(Handle(control), BM_CLICK, 0, 0); };
     const auto ticks = [&] {
-        return std::vector<int>{window.TickState(Control::选择框_DX11), window.TickState(Control::选择框_Cross),
+        return std::vector<int>{window.TickState(Control::选择框_DX11),
+                                window.TickState(Control::选择框_Cross),
                                 window.TickState(Control::选择框_log), window.TickState(Control::选择框5)};
     };
     click(Control::选择框_log);

@@ -6,8 +6,8 @@
 #include "platform/encoding.h"
 #include "platform/text.h"
 #include "support/stand_in_process.h"
-#include "support/temp_tree.h"
 #include "support/tellwick_process.h"
+#include "support/temp_tree.h"
 #include "support/wine_host.h"
 #include "tuning/texts.h"
 
@@ -22,8 +22,8 @@ class TellwickExeTest : public ::testing::Test {
     void SetUp() override {
         ASSERT_FALSE(TellwickExePath().empty()) << "TELLWICK_EXE is not set";
         CreateFolders(toolTree / "Tools");
-        ASSERT_TRUE(CopyFileW(ToWide(TellwickExePath()).c_str(), ToWide(toolTree / "Tools\\Tellwick.exe").c_str(),
-                              FALSE));
+        ASSERT_TRUE(CopyFileW(ToWide(TellwickExePath()).c_str(),
+                              ToWide(toolTree / "Tools\\Tellwick.exe").c_str(), FALSE));
         ASSERT_TRUE(toolDrive.Ready());
     }
 
@@ -55,7 +55,9 @@ TEST_F(TellwickExeTest, DriveBoxNamesEachDriveByItsType) {
     TellwickProcess tool(ToolPath(), "C:\\");
     ASSERT_TRUE(tool.Started());
     const std::vector<Text> entries = tool.DriveEntries();
-    const auto has = [&](const Text& entry) { return std::find(entries.begin(), entries.end(), entry) != entries.end(); };
+    const auto has = [&](const Text& entry) {
+        return std::find(entries.begin(), entries.end(), entry) != entries.end();
+    };
     EXPECT_TRUE(has("W: （硬盘）"));
     EXPECT_TRUE(has("X: （硬盘） GAMES"));
     EXPECT_TRUE(has("Y: （光驱）"));
@@ -136,7 +138,8 @@ TEST_F(TellwickExeTest, OptimizeRunsEveryTickedStepOnTheChosenDrive) {
     EXPECT_TRUE(tool.Ticked(Control::选择框_DX11));
 
     const Text root = games / "Games\\LOL";
-    EXPECT_EQ(ReadBytes(JoinPath(root, "Game\\Config\\game.cfg.bak")), "[General]\r\nWindowMode=2\r\nHeight=1080\r\n");
+    EXPECT_EQ(ReadBytes(JoinPath(root, "Game\\Config\\game.cfg.bak")),
+              "[General]\r\nWindowMode=2\r\nHeight=1080\r\n");
     EXPECT_NE(ReadBytes(JoinPath(root, "Game\\Config\\game.cfg")).find("DX11BetaTest=1"), std::string::npos);
     EXPECT_EQ(ReadBytes(JoinPath(root, "Crossbak\\Data\\cross.dat")), "cross");
     EXPECT_TRUE(IsFolder(JoinPath(root, "Cross")));

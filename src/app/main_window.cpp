@@ -51,8 +51,8 @@ constexpr ControlSpec kControls[] = {
     {Control::标签4, ControlType::Label, Parent::Window, 70, 260, 227, 32, "", SS_CENTER},
     {Control::标签3, ControlType::Label, Parent::Window, 21, 32, 296, 24, nullptr, SS_LEFT},
     {Control::驱动器框2, ControlType::DriverBox, Parent::Window, 256, 11, 88, 20, "", 0},
-    {Control::标签1, ControlType::Label, Parent::Window, 21, 8, 216, 24, "为了加快优化速度，请指定LOL安装盘符：\r\n",
-     SS_LEFT},
+    {Control::标签1, ControlType::Label, Parent::Window, 21, 8, 216, 24,
+     "为了加快优化速度，请指定LOL安装盘符：\r\n", SS_LEFT},
     {Control::单选框2, ControlType::RadioBox, Parent::分组框2, 100, 30, 80, 24, "美服主页", WS_GROUP},
     {Control::单选框1, ControlType::RadioBox, Parent::分组框2, 14, 29, 80, 24, "空白主页", 0},
     {Control::按钮2, ControlType::Button, Parent::分组框2, 182, 26, 64, 28, "确定", WS_GROUP},
@@ -169,10 +169,9 @@ void MainWindow::CreateControls(HINSTANCE instance) {
                 parent = controls_[Index(Control::分组框2)];
             const Text caption = spec.caption ? Text(spec.caption) : texts::kDrivePrompt;
             const DWORD exStyle = spec.type == ControlType::GroupBox ? WS_EX_CONTROLPARENT : 0;
-            HWND control = CreateWindowExW(exStyle, ClassOf(spec.type), ToWide(caption).c_str(), StyleOf(spec), 0,
-                                           0, 0, 0, parent,
-                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(spec.name))),
-                                           instance, nullptr);
+            HWND control = CreateWindowExW(
+                exStyle, ClassOf(spec.type), ToWide(caption).c_str(), StyleOf(spec), 0, 0, 0, 0, parent,
+                reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(spec.name))), instance, nullptr);
             controls_[Index(spec.name)] = control;
             // Themed group boxes and radio buttons ignore the text colour they are given.
             if (spec.type == ControlType::GroupBox || spec.type == ControlType::RadioBox)
@@ -193,7 +192,8 @@ void MainWindow::LayOutControls() {
     if (dpi_ != SystemDpi()) {
         LOGFONTW description{};
         GetObjectW(font, sizeof description, &description);
-        description.lfHeight = MulDiv(description.lfHeight, static_cast<int>(dpi_), static_cast<int>(SystemDpi()));
+        description.lfHeight =
+            MulDiv(description.lfHeight, static_cast<int>(dpi_), static_cast<int>(SystemDpi()));
         scaledFont_.reset(CreateFontIndirectW(&description));
         font = scaledFont_.get();
     } else {
@@ -202,8 +202,8 @@ void MainWindow::LayOutControls() {
     for (const ControlSpec& spec : kControls) {
         HWND control = controls_[Index(spec.name)];
         const int height = spec.type == ControlType::DriverBox ? spec.height + kDriveListHeight : spec.height;
-        SetWindowPos(control, nullptr, Scaled(spec.left), Scaled(spec.top), Scaled(spec.width), Scaled(height),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(control, nullptr, Scaled(spec.left), Scaled(spec.top), Scaled(spec.width),
+                     Scaled(height), SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
 
@@ -231,8 +231,8 @@ void MainWindow::FillDriveBox() {
     HWND combo = controls_[Index(Control::驱动器框2)];
     const Text current = CurrentDriveLetter();
     for (const DriveInfo& drive : ListDrives()) {
-        const LRESULT index =
-            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ToWide(DriveEntryText(drive)).c_str()));
+        const LRESULT index = SendMessageW(combo, CB_ADDSTRING, 0,
+                                           reinterpret_cast<LPARAM>(ToWide(DriveEntryText(drive)).c_str()));
         if (index < 0)
             continue;
         SendMessageW(combo, CB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(drive.letter));
@@ -424,7 +424,8 @@ void MainWindow::DrawSuperButton(const DRAWITEMSTRUCT& item) {
     GetWindowTextW(item.hwndItem, caption, 64);
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC, GetSysColor((item.itemState & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-    HGDIOBJ oldFont = SelectObject(item.hDC, reinterpret_cast<HGDIOBJ>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
+    HGDIOBJ oldFont =
+        SelectObject(item.hDC, reinterpret_cast<HGDIOBJ>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
     if (pressed)
         OffsetRect(&face, 1, 1);
     DrawTextW(item.hDC, caption, -1, &face, DT_CENTER | DT_VCENTER | DT_SINGLELINE);

@@ -5,8 +5,8 @@
 
 #include <array>
 #include <memory>
-#include <type_traits>
 #include <optional>
+#include <type_traits>
 
 #include "platform/control_port.h"
 #include "platform/program_state.h"

@@ -6,9 +6,9 @@
 #include "platform/text.h"
 
 struct DriveInfo {
-    char letter;   // 'A' to 'Z'
-    unsigned type; // a DRIVE_* value of GetDriveTypeW
-    Text label;    // the volume label; empty when the volume has none or cannot be read
+    char letter;    // 'A' to 'Z'
+    unsigned type;  // a DRIVE_* value of GetDriveTypeW
+    Text label;     // the volume label; empty when the volume has none or cannot be read
 };
 
 // Every drive the system reports, in its order.

@@ -24,7 +24,8 @@ Text WideToAnsi(std::wstring_view text) {
     if (text.empty())
         return {};
     const int length = static_cast<int>(text.size());
-    const int bytes = WideCharToMultiByte(kTextCodePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(kTextCodePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0)
         return {};
     Text result(static_cast<size_t>(bytes), '\0');

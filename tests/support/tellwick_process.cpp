@@ -48,7 +48,8 @@ HWND FindProcessWindow(DWORD processId, const wchar_t* className, const wchar_t*
 Text WindowText(HWND window) {
     wchar_t text[1024] = L"";
     DWORD_PTR copied = 0;
-    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &copied);
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        &copied);
     return WideToAnsi(std::wstring(text, copied));
 }
 
@@ -102,7 +103,8 @@ std::vector<Text> TellwickProcess::DriveEntries() const {
     const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
         wchar_t text[256] = L"";
-        const LRESULT length = SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        const LRESULT length =
+            SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
         entries.push_back(length > 0 ? WideToAnsi(std::wstring(text, static_cast<size_t>(length))) : Text());
     }
     return entries;
@@ -182,7 +184,8 @@ std::optional<MessageBoxSeen> TellwickProcess::WaitForMessageBox(DWORD timeoutMs
         }
     }
     if (answer) {
-        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
         for (int i = 0; i < 500 && IsWindow(box); ++i)
             Sleep(10);
     }

@@ -93,8 +93,8 @@ std::string ReadBytes(std::string_view path) {
 }
 
 void WriteBytes(std::string_view path, std::string_view bytes) {
-    const UniqueFile file(
-        CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFile file(CreateFileW(ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         ADD_FAILURE() << "cannot open for writing: " << path;
         return;

@@ -15,7 +15,8 @@ using DosNameFn = WCHAR*(CDECL*)(LPCSTR);
 
 template <typename Fn>
 Fn WineExport(const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
+    return reinterpret_cast<Fn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
 }
 
 std::string ShellQuote(std::string_view s) {
@@ -35,7 +36,8 @@ bool RunOnHost(const std::string& command) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
         return false;
     if (process.hProcess)
         CloseHandle(process.hProcess);
@@ -106,8 +108,8 @@ TestDrive::TestDrive(char letter, std::string_view folder, std::string_view labe
     const std::string target = UnixPathOf(folder);
     std::string command = "ln -sfn " + ShellQuote(target) + " " + ShellQuote(linkPath_);
     if (!label.empty())
-        command = "printf '%s\\n' " + ShellQuote(label) + " > " + ShellQuote(target + "/.windows-label") + "; " +
-                  command;
+        command = "printf '%s\\n' " + ShellQuote(label) + " > " + ShellQuote(target + "/.windows-label") +
+                  "; " + command;
     const std::wstring root = std::wstring(1, static_cast<wchar_t>(letter)) + L":\\";
     // The marker tells this folder apart from whatever the letter pointed at before.
     const std::wstring marker = ToWide(JoinPath(folder, ".tellwick-drive"));
