@@ -6,41 +6,10 @@
 #include "platform/directory.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
+#include "platform/name_pattern.h"
 #include "tuning/texts.h"
 
 namespace {
-
-wchar_t FoldAscii(wchar_t c) {
-    return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
-
-// `*` and `?` matched against the long name alone, ASCII letters in either case. The directory
-// listing's own match also accepts an entry whose 8.3 short name fits the pattern ("app.logger" is
-// "APP~1.LOG" for short), so its answer alone would delete files that are no logs.
-bool MatchesLongName(std::wstring_view name, std::wstring_view pattern) {
-    size_t n = 0;
-    size_t p = 0;
-    size_t starPattern = std::wstring_view::npos;
-    size_t starName = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && pattern[p] == L'*') {
-            starPattern = p++;
-            starName = n;
-        } else if (p < pattern.size() &&
-                   (pattern[p] == L'?' || FoldAscii(pattern[p]) == FoldAscii(name[n]))) {
-            ++p;
-            ++n;
-        } else if (starPattern != std::wstring_view::npos) {
-            p = starPattern + 1;
-            n = ++starName;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == L'*')
-        ++p;
-    return p == pattern.size();
-}
 
 // A name with characters that GBK lacks comes back with '?' in their place; such a path names no
 // entry (or, worse, a pattern), so the entry is left alone.
@@ -56,7 +25,9 @@ int DeleteFilesByExtension(const Text& directory, const Text& pattern, int count
         return count;
     // Our own copy with exactly one separator: the caller's text (InstallRoot) stays as it was.
     const Text base = WithTrailingBackslash(directory);
-    const std::wstring widePattern = ToWide(pattern);
+    // Matched against the long name alone: the listing's own match also accepts an entry whose 8.3
+    // short name fits ("app.logger" is "APP~1.LOG" for short), which would delete files that are no logs.
+    const NamePattern longNamePattern(ToWide(pattern));
 
     // Files first. Read-only files are left alone rather than stripped of the attribute: the
     // user or the client made them so on purpose.
@@ -64,7 +35,7 @@ int DeleteFilesByExtension(const Text& directory, const Text& pattern, int count
     for (bool more = files.Valid(); more; more = files.Next()) {
         if (files.IsDirectory() || (files.Attributes() & FILE_ATTRIBUTE_READONLY))
             continue;
-        if (!MatchesLongName(files.Name(), widePattern))
+        if (!longNamePattern.Matches(files.Name()))
             continue;
         const Text name = WideToAnsi(files.Name());
         if (SurvivesAsText(files.Name(), name) && DeleteFileAt(base + name))
