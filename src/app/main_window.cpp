@@ -352,10 +352,12 @@ void MainWindow::OnCommand(int id, int code) {
 }
 
 void MainWindow::OnDriveBoxChosen() {
+    // While the drive is walked the pointer says that work goes on; the window stays usable.
     ++searches_;
     POINT cursor{};
     GetCursorPos(&cursor);
-    if (window_ && WindowFromPoint(cursor) && IsChild(window_, WindowFromPoint(cursor)))
+    HWND under = WindowFromPoint(cursor);
+    if (under == window_ || IsChild(window_, under))
         SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
     OnDriveChosen(state_, *this);
     --searches_;
