@@ -152,6 +152,8 @@ TEST(FileSearchTest, DoesNotEnterLinks) {
     TextList hits;
     EXPECT_EQ(FindFilesRecursive(tree.Path(), "system.yaml", hits), 2);
     EXPECT_EQ(hits, (TextList{tree / "a\\system.yaml", tree / "a\\b\\system.yaml"}));
+    EXPECT_TRUE(RemoveDirectoryLink(tree / "a\\b\\up"));
+    EXPECT_TRUE(RemoveDirectoryLink(tree / "elsewhere"));
 }
 
 TEST(FileSearchTest, PumpDispatchesEverythingAndKeepsAQuit) {

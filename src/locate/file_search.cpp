@@ -39,6 +39,16 @@ class TreeWalk {
     void Walk(const std::wstring& wide, const Text& text);
 
    private:
+    // What one listing leaves to do once it is closed.
+    struct Pending {
+        std::vector<std::vector<Text>> laterHits;  // per pattern after the first
+        std::vector<std::wstring> subdirectories;
+    };
+
+    // Kept out of Walk's frame: the listing's find record is large, and a tree as deep as the
+    // platform's path length allows must not exhaust the stack.
+    [[gnu::noinline]] bool List(const std::wstring& wide, const Text& text, Pending& pending);
+
     // Appends before pumping, so that a handler run by the pump sees the hit. `results_` is looked
     // up afresh on every append: a nested search may have grown it in the meantime.
     bool AddHit(const Text& hit) {
@@ -51,43 +61,48 @@ class TreeWalk {
     ThrottledMessagePump pump_;
 };
 
-void TreeWalk::Walk(const std::wstring& wide, const Text& text) {
-    // One listing serves every pattern and the subdirectories. The first pattern's hits go to the
-    // list at once; the hits of later patterns wait for the listing to end, because a search per
-    // pattern would only have reached them then. Subdirectories are walked after the listing is
-    // closed, so that a level holds no open handle while its children are walked.
-    std::vector<std::vector<Text>> laterHits(patterns_.empty() ? 0 : patterns_.size() - 1);
-    std::vector<std::wstring> subdirectories;
-    {
-        DirectoryListing listing(wide + L"*");
-        for (bool more = listing.Valid(); more; more = listing.Next()) {
-            if (listing.IsDirectory()) {
-                // A link is never entered: one that points at an ancestor would make the walk endless.
-                if (!listing.IsDotOrDotDot() && !listing.IsReparsePoint())
-                    subdirectories.emplace_back(listing.Name());
-            } else {
-                for (size_t i = 0; i < patterns_.size(); ++i) {
-                    if (!patterns_[i].Matches(listing.Name()))
-                        continue;
-                    Text hit = text + WideToAnsi(listing.Name());
-                    if (i == 0)
-                        results_.push_back(std::move(hit));  // the poll below may run handlers
-                    else
-                        laterHits[i - 1].push_back(std::move(hit));
-                }
+// One listing serves every pattern and the subdirectories. The first pattern's hits go to the
+// list at once; the hits of later patterns wait for the listing to end, because a search per
+// pattern would only have reached them then. Returns false once a quit was seen.
+bool TreeWalk::List(const std::wstring& wide, const Text& text, Pending& pending) {
+    pending.laterHits.resize(patterns_.empty() ? 0 : patterns_.size() - 1);
+    DirectoryListing listing(wide + L"*");
+    for (bool more = listing.Valid(); more; more = listing.Next()) {
+        if (listing.IsDirectory()) {
+            // A link is never entered: one that points at an ancestor would make the walk endless.
+            if (!listing.IsDotOrDotDot() && !listing.IsReparsePoint())
+                pending.subdirectories.emplace_back(listing.Name());
+        } else {
+            for (size_t i = 0; i < patterns_.size(); ++i) {
+                if (!patterns_[i].Matches(listing.Name()))
+                    continue;
+                Text hit = text + WideToAnsi(listing.Name());
+                if (i == 0)
+                    results_.push_back(std::move(hit));  // the poll below may run handlers
+                else
+                    pending.laterHits[i - 1].push_back(std::move(hit));
             }
-            // Also inside the listing: one directory may hold enough entries to freeze the window.
-            if (!pump_.Poll())
-                return;
         }
+        // Also inside the listing: one directory may hold enough entries to freeze the window.
+        if (!pump_.Poll())
+            return false;
     }
-    for (const std::vector<Text>& hits : laterHits) {
+    return true;
+}
+
+void TreeWalk::Walk(const std::wstring& wide, const Text& text) {
+    // The listing is closed before the subdirectories are walked, so that a level holds no open
+    // handle while its children are walked.
+    Pending pending;
+    if (!List(wide, text, pending))
+        return;
+    for (const std::vector<Text>& hits : pending.laterHits) {
         for (const Text& hit : hits) {
             if (!AddHit(hit))
                 return;
         }
     }
-    for (const std::wstring& name : subdirectories) {
+    for (const std::wstring& name : pending.subdirectories) {
         // The name's GBK form is joined as the search of an ANSI path would join it; a name that
         // ends in a double-byte character whose second byte is 0x5C still gets its own separator.
         Walk(wide + name + L"\\", text + WideToAnsi(name) + "\\");

@@ -97,6 +97,16 @@ bool MakeDirectoryLink(std::string_view link, std::string_view target) {
     return WaitFor([&] { return AttributesOf(wideLink) != INVALID_FILE_ATTRIBUTES; });
 }
 
+bool RemoveDirectoryLink(std::string_view link) {
+    // Wine 8 refuses both RemoveDirectoryW (it looks into the target) and DeleteFileW on such a
+    // link, so the host removes it.
+    const std::string unixLink = UnixPathOf(link);
+    if (unixLink.empty() || !RunOnHost("rm -f " + ShellQuote(unixLink)))
+        return false;
+    const std::wstring wideLink = ToWide(link);
+    return WaitFor([&] { return AttributesOf(wideLink) == INVALID_FILE_ATTRIBUTES; });
+}
+
 TestDrive::TestDrive(char letter, std::string_view folder, std::string_view label) : letter_(letter) {
     char prefix[MAX_PATH] = "";
     if (!GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix)) {
