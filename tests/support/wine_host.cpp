@@ -107,7 +107,7 @@ bool RemoveDirectoryLink(std::string_view link) {
     return WaitFor([&] { return AttributesOf(wideLink) == INVALID_FILE_ATTRIBUTES; });
 }
 
-TestDrive::TestDrive(char letter, std::string_view folder, std::string_view label) : letter_(letter) {
+TestDrive::TestDrive(char letter, std::string_view folder) : letter_(letter) {
     char prefix[MAX_PATH] = "";
     if (!GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix)) {
         ADD_FAILURE() << "WINEPREFIX is not set: tests run in the project's own Wine prefix";
@@ -116,10 +116,7 @@ TestDrive::TestDrive(char letter, std::string_view folder, std::string_view labe
     const char lower = static_cast<char>(letter | 0x20);
     linkPath_ = std::string(prefix) + "/dosdevices/" + lower + ":";
     const std::string target = UnixPathOf(folder);
-    std::string command = "ln -sfn " + ShellQuote(target) + " " + ShellQuote(linkPath_);
-    if (!label.empty())
-        command = "printf '%s\\n' " + ShellQuote(label) + " > " + ShellQuote(target + "/.windows-label") +
-                  "; " + command;
+    const std::string command = "ln -sfn " + ShellQuote(target) + " " + ShellQuote(linkPath_);
     const std::wstring root = std::wstring(1, static_cast<wchar_t>(letter)) + L":\\";
     // The marker tells this folder apart from whatever the letter pointed at before.
     const std::wstring marker = ToWide(JoinPath(folder, ".tellwick-drive"));

@@ -8,12 +8,12 @@
 #include "platform/text.h"
 
 // Maps a drive letter to a folder for the object's lifetime: a symbolic link in the prefix's
-// dosdevices folder, as a user's mapped drive would be. A non-empty label is written to the
-// folder's .windows-label file, which Wine reports as the volume label. File calls see the drive
-// at once; the drive list of processes started afterwards includes it.
+// dosdevices folder, as a user's mapped drive would be. File calls see the drive at once. Wine's
+// drive list (and a drive's label) is read when its mount manager starts, so scripts/test.sh makes
+// the test letters P to Y exist beforehand; a test only points its letter elsewhere.
 class TestDrive {
    public:
-    TestDrive(char letter, std::string_view folder, std::string_view label = {});
+    TestDrive(char letter, std::string_view folder);
     TestDrive(const TestDrive&) = delete;
     TestDrive& operator=(const TestDrive&) = delete;
     ~TestDrive();
