@@ -9,21 +9,21 @@
 #include "platform/files.h"
 #include "support/wine_host.h"
 
-LauncherNameLock::LauncherNameLock() : mutex_(CreateMutexW(nullptr, FALSE, L"Tellwick.Tests.LauncherName")) {
-    if (!mutex_) {
-        ADD_FAILURE() << "cannot create the launcher name lock";
-        return;
+LauncherNameLock::LauncherNameLock() {
+    wchar_t temporary[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temporary);
+    const std::wstring path = std::wstring(temporary) + L"tellwick-launcher-name.lock";
+    for (int waited = 0; waited < 120000; waited += 20) {
+        file_.Reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file_)
+            return;
+        Sleep(20);
     }
-    const DWORD result = WaitForSingleObject(mutex_.Get(), 120000);
-    owned_ = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
-    if (!owned_)
-        ADD_FAILURE() << "another test held the launcher name for two minutes";
+    ADD_FAILURE() << "another test held the launcher name for two minutes";
 }
 
-LauncherNameLock::~LauncherNameLock() {
-    if (owned_)
-        ReleaseMutex(mutex_.Get());
-}
+LauncherNameLock::~LauncherNameLock() = default;
 
 StandInProcess::StandInProcess(const Text& folder, const Text& exeName) {
     const Text helper = JoinPath(TestHelpersFolder(), "idle_child.exe");

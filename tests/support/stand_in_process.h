@@ -7,8 +7,10 @@
 #include "platform/text.h"
 
 // Held by every test whose outcome depends on whether a process named wegame.exe runs, so that
-// test programs running side by side do not see each other's stand-in launcher. The lock is a
-// named mutex of the Wine prefix; a crashed holder releases it by ending.
+// test programs running side by side do not see each other's stand-in launcher. The lock is a file
+// in the prefix's temporary folder held open without sharing; a crashed holder releases it by
+// ending. (A named mutex was tried first: under Wine 8, after the tests had started Unix programs,
+// creating it failed with ERROR_INVALID_HANDLE.)
 class LauncherNameLock {
    public:
     LauncherNameLock();
@@ -17,8 +19,7 @@ class LauncherNameLock {
     ~LauncherNameLock();
 
    private:
-    UniqueKernel mutex_;
-    bool owned_ = false;
+    UniqueFile file_;
 };
 
 // A copy of the idle helper program saved as `folder`\`exeName` and started from there; it is

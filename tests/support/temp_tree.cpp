@@ -10,6 +10,7 @@
 #include "platform/directory.h"
 #include "platform/encoding.h"
 #include "platform/handles.h"
+#include "support/wine_host.h"
 
 namespace {
 
@@ -29,8 +30,11 @@ void RemoveTreeWide(const std::wstring& path) {
                 RemoveTreeWide(path + L"\\" + std::wstring(listing.Name()));
         }
     }
-    if (!RemoveDirectoryW(path.c_str()))
-        DeleteFileW(path.c_str());
+    if (RemoveDirectoryW(path.c_str()) || DeleteFileW(path.c_str()))
+        return;
+    // Wine 8 can make directory links but not remove them; the host can.
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        RemoveDirectoryLink(WideToAnsi(path));
 }
 
 }  // namespace

@@ -39,10 +39,13 @@ bool RunOnHost(const std::string& command) {
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process))
         return false;
-    if (process.hProcess)
-        CloseHandle(process.hProcess);
-    if (process.hThread)
-        CloseHandle(process.hThread);
+    // Wine hands back no real handles for a Unix program: a null process handle and the
+    // current-process pseudo-handle as the thread. Closing those would close whatever handle of
+    // ours happens to answer to them, so only real handles are closed.
+    for (HANDLE handle : {process.hProcess, process.hThread}) {
+        if (handle && handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+    }
     return true;
 }
 

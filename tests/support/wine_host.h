@@ -32,7 +32,7 @@ class TestDrive {
 // Creates a directory symbolic link `link` that points at `target` (both Windows paths). Wine
 // reports such a link with FILE_ATTRIBUTE_REPARSE_POINT, as Windows does a junction.
 bool MakeDirectoryLink(std::string_view link, std::string_view target);
-// Removes such a link, never what it points at. TempTree cannot remove it under Wine 8.
+// Removes such a link, never what it points at (Wine 8 cannot remove it itself).
 bool RemoveDirectoryLink(std::string_view link);
 
 // The Unix path behind a Windows path, and the Windows path of a Unix path.
