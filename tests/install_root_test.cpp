@@ -40,6 +40,16 @@ struct InstallRootTest : ::testing::Test {
         OnDriveChosen(state, ui);
     }
     Text Shown() { return ui.Caption(Control::标签3); }
+    // A choice of `letter` made once, by a second window, while the next search pumps messages.
+    NestedHandler NestedChoiceOf(char letter, FakeControlPort& nestedUi, bool& ran) {
+        return NestedHandler([this, letter, &nestedUi, &ran] {
+            if (ran)
+                return;
+            ran = true;
+            nestedUi.drive = Text(1, letter);
+            OnDriveChosen(state, nestedUi);
+        });
+    }
 
     ProgramState state;
     FakeControlPort ui;
@@ -121,13 +131,7 @@ TEST_F(InstallRootTest, ANestedChoiceOfAnotherDriveDoesNotLeakIntoTheOuterOne) {
     // The user picks S: while R: is still being walked; S:'s search runs inside R:'s.
     FakeControlPort nestedUi;
     bool ran = false;
-    NestedHandler handler([&] {
-        if (ran)
-            return;
-        ran = true;
-        nestedUi.drive = Text(1, 'S');
-        OnDriveChosen(state, nestedUi);
-    });
+    NestedHandler handler = NestedChoiceOf('S', nestedUi, ran);
     handler.Post();
     Choose('R');
     ASSERT_TRUE(ran);
@@ -143,13 +147,7 @@ TEST_F(InstallRootTest, ANestedHitOfAnotherDriveIsNotTheOuterDrivesClient) {
     Drive nested('S', {"Other\\LeagueClient\\system.yaml"});
     FakeControlPort nestedUi;
     bool ran = false;
-    NestedHandler handler([&] {
-        if (ran)
-            return;
-        ran = true;
-        nestedUi.drive = Text(1, 'S');
-        OnDriveChosen(state, nestedUi);
-    });
+    NestedHandler handler = NestedChoiceOf('S', nestedUi, ran);
     handler.Post();
     Choose('R');
     ASSERT_TRUE(ran);

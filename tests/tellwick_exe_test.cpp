@@ -29,6 +29,14 @@ class TellwickExeTest : public ::testing::Test {
 
     Text ToolPath() const { return toolDrive.Root() + "Tools\\Tellwick.exe"; }
 
+    // Picks drive X (with a client at X:\Games\LOL), ticks 以上全选 and clicks 确定.
+    static void OptimizeAllOnClientDrive(TellwickProcess& tool) {
+        tool.ChooseDrive('X');
+        ASSERT_TRUE(tool.WaitForCaption(Control::标签3, "X:\\Games\\LOL"));
+        tool.Click(Control::选择框_ALL);
+        tool.Click(Control::按钮1);
+    }
+
     TempTree toolTree;
     TestDrive toolDrive{kToolDrive, toolTree.Path()};
 };
@@ -129,11 +137,7 @@ TEST_F(TellwickExeTest, OptimizeRunsEveryTickedStepOnTheChosenDrive) {
     TestDrive gameDrive('X', games.Path());
     TellwickProcess tool(ToolPath(), "C:\\");
     ASSERT_TRUE(tool.Started());
-    tool.ChooseDrive('X');
-    ASSERT_TRUE(tool.WaitForCaption(Control::标签3, "X:\\Games\\LOL"));
-
-    tool.Click(Control::选择框_ALL);
-    tool.Click(Control::按钮1);
+    OptimizeAllOnClientDrive(tool);
     ASSERT_TRUE(tool.WaitForCaption(Control::标签4, texts::kOptimizeDone)) << tool.Caption(Control::标签4);
     EXPECT_TRUE(tool.Ticked(Control::选择框_DX11));
 
@@ -162,11 +166,7 @@ TEST_F(TellwickExeTest, OptimizeRefusesWhileTheLauncherRuns) {
     ASSERT_NE(launcher.Id(), 0u);
     TellwickProcess tool(ToolPath(), "C:\\");
     ASSERT_TRUE(tool.Started());
-    tool.ChooseDrive('X');
-    ASSERT_TRUE(tool.WaitForCaption(Control::标签3, "X:\\Games\\LOL"));
-
-    tool.Click(Control::选择框_ALL);
-    tool.Click(Control::按钮1);
+    OptimizeAllOnClientDrive(tool);
     const std::optional<MessageBoxSeen> refusal = tool.WaitForMessageBox();
     ASSERT_TRUE(refusal);
     EXPECT_EQ(refusal->text, texts::kLauncherRunningMessage);
