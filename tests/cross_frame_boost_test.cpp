@@ -42,12 +42,7 @@ FakeControlPort UiAfterDriveChoice(const Text& root) {
 }
 
 void ExpectBlueSuccess(FakeControlPort& ui) {
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(ui.Status(), texts::kCrossDone);
-    EXPECT_EQ(ui.StatusColour(), kBlue);
-    ASSERT_EQ(ui.operations.size(), 2u);
-    EXPECT_STREQ(ui.operations[0].kind, "colour");
-    EXPECT_STREQ(ui.operations[1].kind, "caption");
+    ExpectSuccessReport(ui, kBlue, texts::kCrossDone);
 }
 
 TEST(CrossFrameBoostTest, RunsThroughTheFolderStatesInTurn) {

@@ -115,12 +115,7 @@ TEST(LogCleanupTest, CleanLogFilesReportsInTeal) {
     EXPECT_FALSE(PathExists(tree / "LeagueClient\\x.log"));
     EXPECT_FALSE(PathExists(tree / "Game\\Logs\\y.log"));
     EXPECT_EQ(state.InstallRoot, tree.Path()) << "the install root keeps its form";
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(ui.Status(), texts::kLogsDone);
-    EXPECT_EQ(ui.StatusColour(), kTeal);
-    ASSERT_EQ(ui.operations.size(), 2u);
-    EXPECT_STREQ(ui.operations[0].kind, "colour");
-    EXPECT_STREQ(ui.operations[1].kind, "caption");
+    ExpectSuccessReport(ui, kTeal, texts::kLogsDone);
 }
 
 TEST(LogCleanupTest, CleanLogFilesOverATreeWithoutLogsStillReports) {

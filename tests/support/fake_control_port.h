@@ -1,6 +1,8 @@
 // The controls as plain values, so that commands run against real files without a window.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <vector>
 
@@ -52,3 +54,14 @@ class FakeControlPort : public ControlPort {
     std::vector<Operation> operations;
     Text drive = "C";
 };
+
+// A command's success report: no message box, and exactly the status line's colour, then its text.
+// Clear `operations` before the command runs.
+inline void ExpectSuccessReport(FakeControlPort& ui, Colour colour, const Text& text) {
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ui.Status(), text);
+    EXPECT_EQ(ui.StatusColour(), colour);
+    ASSERT_EQ(ui.operations.size(), 2u);
+    EXPECT_STREQ(ui.operations[0].kind, "colour");
+    EXPECT_STREQ(ui.operations[1].kind, "caption");
+}
