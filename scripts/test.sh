@@ -7,6 +7,8 @@ bash scripts/setup.sh
 bash scripts/build.sh
 # Layout and static checks: a formatting or clang-tidy regression fails the run.
 bash scripts/lint.sh
+# Dependencies point one way, from app down to platform.
+bash scripts/check-includes.sh
 
 source scripts/wine-env.sh
 # Tests use Wine's null graphics driver: real windows, no X server.

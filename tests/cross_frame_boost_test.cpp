@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "core/texts.h"
 #include "platform/directory.h"
 #include "platform/encoding.h"
 #include "support/fake_control_port.h"
 #include "support/scoped_current_directory.h"
 #include "support/temp_tree.h"
 #include "support/wine_host.h"
-#include "tuning/texts.h"
 
 namespace {
 

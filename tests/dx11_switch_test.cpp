@@ -10,11 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "core/report.h"
+#include "core/texts.h"
 #include "support/fake_control_port.h"
 #include "support/scoped_current_directory.h"
 #include "support/temp_tree.h"
 #include "support/wine_host.h"
-#include "tuning/texts.h"
 
 namespace {
 

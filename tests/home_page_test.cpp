@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "core/report.h"
+#include "core/texts.h"
 #include "platform/directory.h"
 #include "platform/encoding.h"
 #include "platform/handles.h"
@@ -16,7 +18,6 @@
 #include "support/scoped_current_directory.h"
 #include "support/temp_tree.h"
 #include "tuning/home_page_documents.h"
-#include "tuning/texts.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <memory>
 #include <string>
 
+#include "core/texts.h"
 #include "support/fake_control_port.h"
 #include "support/nested_handler.h"
 #include "support/temp_tree.h"
 #include "support/wine_host.h"
-#include "tuning/texts.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <string>
 
+#include "core/texts.h"
 #include "platform/encoding.h"
-#include "tuning/texts.h"
 
 namespace {
 

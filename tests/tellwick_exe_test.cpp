@@ -3,13 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include "core/texts.h"
 #include "platform/encoding.h"
 #include "platform/text.h"
 #include "support/stand_in_process.h"
 #include "support/tellwick_process.h"
 #include "support/temp_tree.h"
 #include "support/wine_host.h"
-#include "tuning/texts.h"
 
 namespace {
 

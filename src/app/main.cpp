@@ -4,7 +4,8 @@
 #include <cstdlib>
 
 #include "app/main_window.h"
-#include "app/program_state.h"
+#include "core/program_state.h"
+#include "core/texts.h"
 #include "platform/encoding.h"
 #include "platform/process_setup.h"
 
@@ -32,7 +33,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 
     MainWindow window(CurrentProgramState());
     if (!window.Create(instance, showCommand)) {
-        MessageBoxW(nullptr, ToWide("载入启动窗口失败").c_str(), L"Tellwick1.4", MB_ICONERROR | MB_TASKMODAL);
+        MessageBoxW(nullptr, ToWide(texts::kStartFailed).c_str(), ToWide(texts::kWindowCaption).c_str(),
+                    MB_ICONERROR | MB_TASKMODAL);
         // A failed start ends at once; the exit routines are for a run that got going.
         ExitProcess(static_cast<UINT>(-1));
     }

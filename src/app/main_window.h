@@ -1,26 +1,25 @@
-// The tool's only window: its controls, their colours, and the routing of their events.
+// The tool's only window: routing of its control events, and the controls as the commands see them.
 #pragma once
 
 #include <windows.h>
 
 #include <array>
-#include <memory>
 #include <optional>
-#include <type_traits>
 
-#include "platform/control_port.h"
-#include "platform/program_state.h"
+#include "app/control_layout.h"
+#include "core/control_port.h"
+#include "core/program_state.h"
+#include "win/base_window.h"
+#include "win/scaled_font.h"
 
-class MainWindow : public ControlPort {
+class MainWindow : public BaseWindow<MainWindow>, public ControlPort {
    public:
     explicit MainWindow(ProgramState& state);
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
     ~MainWindow() override;
 
-    // Creates the window with every control, centred on the screen, and shows it.
+    // Creates the window with every control, centred on the screen, and shows it. False when the
+    // window or any of its controls cannot be created; nothing of it is left then.
     bool Create(HINSTANCE instance, int showCommand);
-    HWND Handle() const { return window_; }
     HWND ControlHandle(Control control) const { return controls_[Index(control)]; }
 
     // ControlPort
@@ -33,36 +32,22 @@ class MainWindow : public ControlPort {
     void ShowMessageBox(const Text& text, unsigned flags, const Text& title) override;
 
    private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR subclassId, DWORD_PTR data);
+    friend class BaseWindow<MainWindow>;
     static constexpr size_t Index(Control control) { return static_cast<size_t>(control); }
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int code);
     void OnDriveBoxChosen();
     LRESULT OnControlColour(HDC dc, HWND control);
-    void DrawSuperButton(const DRAWITEMSTRUCT& item);
-    void PaintGroupBox(HWND groupBox);
-    // The colour set for a control's caption, or the system's text colour.
-    COLORREF TextColourOf(HWND control) const;
     bool OnSetCursor(LPARAM lParam);
-
-    void CreateControls(HINSTANCE instance);
-    // Places every control and sets the font for the window's current DPI.
-    void LayOutControls();
+    void OnDpiChanged(unsigned dpi, const RECT& suggested);
     int Scaled(int value) const;
-    void FillDriveBox();
 
     ProgramState& state_;
-    HWND window_ = nullptr;
-    std::array<HWND, kControlCount> controls_{};
+    ControlHandles controls_{};
     std::array<std::optional<Colour>, kControlCount> colours_{};
     // Drive searches in progress, nested ones included; the pointer shows that work goes on.
     int searches_ = 0;
     unsigned dpi_ = 96;
-    struct FontDeleter {
-        void operator()(HFONT font) const { DeleteObject(font); }
-    };
-    std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter> scaledFont_;
+    ScaledFont font_;
 };

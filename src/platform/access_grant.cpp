@@ -40,28 +40,29 @@ UniqueLocal MergeAccessEntry(PACL current, const wchar_t* trustee, DWORD permiss
     return owned;
 }
 
-bool WriteFolderAccessList(const wchar_t* path, PACL dacl) {
+SysResult WriteFolderAccessList(const wchar_t* path, PACL dacl) {
     if (path == nullptr || *path == L'\0' || dacl == nullptr)
-        return false;
-    // SetNamedSecurityInfoW takes a non-const path but does not change it.
-    return SetNamedSecurityInfoW(const_cast<wchar_t*>(path), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
-                                 nullptr, nullptr, dacl, nullptr) == ERROR_SUCCESS;
+        return SysResult::Failure(ERROR_INVALID_PARAMETER);
+    // SetNamedSecurityInfoW takes a non-const path but does not change it; it returns its error.
+    const DWORD status = SetNamedSecurityInfoW(const_cast<wchar_t*>(path), SE_FILE_OBJECT,
+                                               DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl, nullptr);
+    return status == ERROR_SUCCESS ? SysResult::Success() : SysResult::Failure(status);
 }
 
-bool GrantFolderAccessW(const wchar_t* path, const wchar_t* trustee, std::uint32_t permissions,
-                        std::uint32_t accessMode) {
+SysResult GrantFolderAccessW(const wchar_t* path, const wchar_t* trustee, std::uint32_t permissions,
+                             std::uint32_t accessMode) {
     const std::optional<FolderAccessList> current = ReadFolderAccessList(path);
     if (!current)
-        return false;
+        return SysResult::Failure(ERROR_ACCESS_DENIED);
     const UniqueLocal merged =
         MergeAccessEntry(current->dacl, trustee, permissions, static_cast<ACCESS_MODE>(accessMode));
     if (!merged)
-        return false;
+        return SysResult::Failure(ERROR_NONE_MAPPED);
     return WriteFolderAccessList(path, static_cast<PACL>(merged.Get()));
 }
 
-bool GrantFolderAccess(std::string_view path, std::string_view trustee, std::uint32_t permissions,
-                       std::uint32_t accessMode) {
+SysResult GrantFolderAccess(std::string_view path, std::string_view trustee, std::uint32_t permissions,
+                            std::uint32_t accessMode) {
     const WideBlock widePath = AnsiToWide(path);
     const WideBlock wideTrustee = AnsiToWide(trustee);
     return GrantFolderAccessW(widePath.Data(), wideTrustee.Data(), permissions, accessMode);

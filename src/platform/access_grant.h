@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/handles.h"
+#include "platform/result.h"
 
 // A folder's DACL as read from the folder. The security descriptor owns the memory that `dacl`
 // points into; `dacl` is null when the folder has no DACL at all.
@@ -27,12 +28,12 @@ std::optional<FolderAccessList> ReadFolderAccessList(const wchar_t* path);
 UniqueLocal MergeAccessEntry(PACL current, const wchar_t* trustee, DWORD permissions, ACCESS_MODE accessMode);
 
 // Writes `dacl` as the DACL of the folder `path`; owner, group and system ACL stay untouched.
-bool WriteFolderAccessList(const wchar_t* path, PACL dacl);
+SysResult WriteFolderAccessList(const wchar_t* path, PACL dacl);
 
 // Sets the entry of `trustee` on the folder `path`: true exactly when the new list was written.
-bool GrantFolderAccessW(const wchar_t* path, const wchar_t* trustee, std::uint32_t permissions,
-                        std::uint32_t accessMode);
+SysResult GrantFolderAccessW(const wchar_t* path, const wchar_t* trustee, std::uint32_t permissions,
+                             std::uint32_t accessMode);
 
 // The same for GBK texts.
-bool GrantFolderAccess(std::string_view path, std::string_view trustee, std::uint32_t permissions,
-                       std::uint32_t accessMode);
+SysResult GrantFolderAccess(std::string_view path, std::string_view trustee, std::uint32_t permissions,
+                            std::uint32_t accessMode);

@@ -1,6 +1,8 @@
 // DPI queries. GetDpiForWindow exists from Windows 10 on; older systems have one DPI for all.
 #include "platform/dpi.h"
 
+#include "platform/gdi.h"
+
 namespace {
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
@@ -16,10 +18,8 @@ GetDpiForWindowFn LookUpGetDpiForWindow() {
 }  // namespace
 
 unsigned SystemDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen)
-        ReleaseDC(nullptr, screen);
+    const ScopedGetDC screen(nullptr);
+    const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
     return dpi > 0 ? static_cast<unsigned>(dpi) : kDefaultDpi;
 }
 

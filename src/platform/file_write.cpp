@@ -28,39 +28,40 @@ UniqueFile CreateFileBeside(const std::wstring& target, std::wstring& name) {
 
 }  // namespace
 
-bool WriteFileWhole(std::string_view path, std::string_view bytes) {
+SysResult WriteFileWhole(std::string_view path, std::string_view bytes) {
     const std::wstring target = ToWide(path);
     if (target.empty() || bytes.size() > MAXDWORD)
-        return false;
+        return SysResult::Failure(ERROR_INVALID_PARAMETER);
 
     // A read-only target stays as it is, as it would for a write in place. Windows refuses to move
     // over one anyway; Wine's rename does not ask.
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
-        return false;
+        return SysResult::Failure(ERROR_ACCESS_DENIED);
 
     std::wstring temporary;
     UniqueFile file = CreateFileBeside(target, temporary);
     if (!file.Valid())
-        return false;
+        return SysResult::LastError();
     ScopeExit removeTemporary([&] {
         file.Reset();
         DeleteFileW(temporary.c_str());
     });
 
     DWORD written = 0;
-    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size())
-        return false;
+    if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+        return SysResult::LastError();
+    if (written != bytes.size())
+        return SysResult::Failure(ERROR_WRITE_FAULT);
     // On the disk before the move, so that a crash cannot leave the target empty.
     if (!FlushFileBuffers(file.Get()))
-        return false;
+        return SysResult::LastError();
     file.Reset();
 
     // Replacing the target needs the right to delete it, which a program holding it open without
     // FILE_SHARE_DELETE withholds: the move then fails and the target keeps its content.
     if (!MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return false;
+        return SysResult::LastError();
     removeTemporary.Dismiss();
-    return true;
+    return SysResult::Success();
 }

@@ -17,16 +17,16 @@ bool FileExists(std::string_view path) {
     return find.Valid();
 }
 
-bool CopyFileOver(std::string_view from, std::string_view to) {
-    return CopyFileW(AnsiToWide(from).Data(), AnsiToWide(to).Data(), FALSE) != 0;
+SysResult CopyFileOver(std::string_view from, std::string_view to) {
+    return SysResult::FromBool(CopyFileW(AnsiToWide(from).Data(), AnsiToWide(to).Data(), FALSE));
 }
 
-bool MovePath(std::string_view from, std::string_view to) {
-    return MoveFileW(AnsiToWide(from).Data(), AnsiToWide(to).Data()) != 0;
+SysResult MovePath(std::string_view from, std::string_view to) {
+    return SysResult::FromBool(MoveFileW(AnsiToWide(from).Data(), AnsiToWide(to).Data()));
 }
 
-bool DeleteFileAt(std::string_view path) {
-    return DeleteFileW(AnsiToWide(path).Data()) != 0;
+SysResult DeleteFileAt(std::string_view path) {
+    return SysResult::FromBool(DeleteFileW(AnsiToWide(path).Data()));
 }
 
 bool IsDirectory(std::string_view path) {
@@ -37,12 +37,12 @@ bool IsDirectory(std::string_view path) {
     return PathIsDirectoryW(widePath.Data()) == FILE_ATTRIBUTE_DIRECTORY;
 }
 
-bool MakeDirectory(std::string_view path) {
-    return CreateDirectoryW(AnsiToWide(path).Data(), nullptr) != 0;
+SysResult MakeDirectory(std::string_view path) {
+    return SysResult::FromBool(CreateDirectoryW(AnsiToWide(path).Data(), nullptr));
 }
 
-bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
-                        std::string_view file) {
-    return WritePrivateProfileStringW(AnsiToWide(section).Data(), AnsiToWide(key).Data(),
-                                      AnsiToWide(value).Data(), AnsiToWide(file).Data()) != 0;
+SysResult WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
+                             std::string_view file) {
+    return SysResult::FromBool(WritePrivateProfileStringW(AnsiToWide(section).Data(), AnsiToWide(key).Data(),
+                                                          AnsiToWide(value).Data(), AnsiToWide(file).Data()));
 }

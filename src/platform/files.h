@@ -3,25 +3,26 @@
 
 #include <string_view>
 
+#include "platform/result.h"
 #include "platform/text.h"
 
 // True when a find-first search on `path` finds any entry, a file or a directory.
 bool FileExists(std::string_view path);
 
 // Copies `from` to `to`, replacing an existing file at `to`.
-bool CopyFileOver(std::string_view from, std::string_view to);
+SysResult CopyFileOver(std::string_view from, std::string_view to);
 
 // Renames a file or folder; fails when `to` exists or `from` does not.
-bool MovePath(std::string_view from, std::string_view to);
+SysResult MovePath(std::string_view from, std::string_view to);
 
-bool DeleteFileAt(std::string_view path);
+SysResult DeleteFileAt(std::string_view path);
 
 // True only for an existing directory; an empty path is not one.
 bool IsDirectory(std::string_view path);
 
 // Creates one directory; fails when it exists or its parent is missing.
-bool MakeDirectory(std::string_view path);
+SysResult MakeDirectory(std::string_view path);
 
 // Sets `key` in `section` of the INI file `file` to `value`.
-bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
-                        std::string_view file);
+SysResult WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
+                             std::string_view file);

@@ -1,10 +1,11 @@
 // Moving the client's Cross folder out of its way, then deleting its logs.
 #include "tuning/cross_frame_boost.h"
 
+#include "core/report.h"
+#include "core/texts.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "tuning/log_cleanup.h"
-#include "tuning/texts.h"
 
 void CrossFrameBoost(const ProgramState& state, ControlPort& ui) {
     const Text label = ui.Caption(Control::标签3);

@@ -1,8 +1,8 @@
 // Moving the client's Cross folder aside.
 #pragma once
 
-#include "platform/control_port.h"
-#include "platform/program_state.h"
+#include "core/control_port.h"
+#include "core/program_state.h"
 
 // The "Cross:提帧" step of the optimize command.
 void CrossFrameBoost(const ProgramState& state, ControlPort& ui);

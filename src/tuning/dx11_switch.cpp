@@ -2,10 +2,11 @@
 // Game\Config\game.cfg, with a copy of the untouched file kept once as game.cfg.bak.
 #include "tuning/dx11_switch.h"
 
+#include "core/report.h"
+#include "core/texts.h"
 #include "platform/access_grant.h"
 #include "platform/files.h"
 #include "platform/pause.h"
-#include "tuning/texts.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ Text ConfigFile(const ProgramState& state) {
 }
 
 bool WriteDx11Key(const ProgramState& state, std::string_view value) {
-    return WriteProfileString("General", "DX11BetaTest", value, ConfigFile(state));
+    return WriteProfileString("General", "DX11BetaTest", value, ConfigFile(state)).Ok();
 }
 
 }  // namespace

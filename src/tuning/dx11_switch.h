@@ -1,8 +1,8 @@
 // Switching the game's DX11 test mode on and off in Game\Config\game.cfg.
 #pragma once
 
-#include "platform/control_port.h"
-#include "platform/program_state.h"
+#include "core/control_port.h"
+#include "core/program_state.h"
 
 // The DX11 step of the optimize command; true when the key was written.
 bool EnableDx11TestMode(const ProgramState& state);

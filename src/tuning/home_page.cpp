@@ -1,10 +1,11 @@
 // Replacing the client's LeagueClient\system.yaml with a built-in document, and restoring it.
 #include "tuning/home_page.h"
 
+#include "core/report.h"
+#include "core/texts.h"
 #include "platform/file_write.h"
 #include "platform/files.h"
 #include "tuning/home_page_documents.h"
-#include "tuning/texts.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ bool EnsureBackup(const Text& target, const Text& backup) {
     // Without a file of the client's there is nothing to lose.
     if (!FileExists(target))
         return true;
-    return CopyFileOver(target, backup);
+    return CopyFileOver(target, backup).Ok();
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 // Replacing the client's system.yaml with a built-in document, and restoring it.
 #pragma once
 
-#include "platform/control_port.h"
-#include "platform/program_state.h"
+#include "core/control_port.h"
+#include "core/program_state.h"
 
 // Handler of 按钮2 "确定" in the home-page group.
 void ReplaceHomePage(const ProgramState& state, ControlPort& ui);

@@ -3,11 +3,12 @@
 
 #include <string_view>
 
+#include "core/report.h"
+#include "core/texts.h"
 #include "platform/directory.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/name_pattern.h"
-#include "tuning/texts.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Deleting the client's *.log files.
 #pragma once
 
-#include "platform/control_port.h"
-#include "platform/program_state.h"
+#include "core/control_port.h"
+#include "core/program_state.h"
 
 // Deletes the files matching `pattern` in `directory` and below it; returns `count` plus the
 // number of files deleted.

@@ -1,11 +1,12 @@
 // The optimize command: after its guards, the ticked steps in the order DX11, Cross, log.
 #include "tuning/optimize_command.h"
 
+#include "core/report.h"
+#include "core/texts.h"
 #include "tuning/cross_frame_boost.h"
 #include "tuning/dx11_switch.h"
 #include "tuning/log_cleanup.h"
 #include "tuning/process_check.h"
-#include "tuning/texts.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <map>
 #include <vector>
 
-#include "platform/control_port.h"
-#include "tuning/texts.h"
+#include "core/control_port.h"
+#include "core/texts.h"
 
 struct ShownMessage {
     Text text;

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/control_port.h"
+#include "core/control_port.h"
 #include "platform/handles.h"
 #include "platform/text.h"
 

@@ -1,5 +1,5 @@
 // The one instance of the program state.
-#include "app/program_state.h"
+#include "core/program_state.h"
 
 #include <optional>
 

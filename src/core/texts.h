@@ -5,8 +5,32 @@
 
 namespace texts {
 
+// The window and its controls. Plain arrays, so that the constexpr control table can name them.
+inline constexpr char kWindowCaption[] = "Tellwick1.4";
+inline constexpr char kStartFailed[] = "载入启动窗口失败";
+inline constexpr char kCaption超级按钮1[] = "点我恢复";
+inline constexpr char kCaption选择框5[] = "待添加";
+inline constexpr char kCaption选择框_ALL[] = "以上全选";
+inline constexpr char kCaption选择框_log[] = "log文件清除";
+inline constexpr char kCaption选择框_Cross[] = "Cross:提帧";
+inline constexpr char kCaption选择框_DX11[] = "DX11测试模式 ->";
+inline constexpr char kCaption按钮3[] = "时光机";
+inline constexpr char kCaption标签3[] = "友情提示：请选择驱动器，再进行操作";
+inline constexpr char kCaption标签1[] = "为了加快优化速度，请指定LOL安装盘符：\r\n";
+inline constexpr char kCaption单选框2[] = "美服主页";
+inline constexpr char kCaption单选框1[] = "空白主页";
+inline constexpr char kCaption确定[] = "确定";
+inline constexpr char kCaption分组框2[] = "LOL国服主页替换";
+inline constexpr char kCaption分组框1[] = "优化相关";
+
+// The drive box's suffixes by drive type.
+inline constexpr char kFixedDriveSuffix[] = " （硬盘）";
+inline constexpr char kRemoteDriveSuffix[] = " （网络驱动器）";
+inline constexpr char kCdRomDriveSuffix[] = " （光驱）";
+inline constexpr char kRamDiskDriveSuffix[] = " （内存虚拟驱动器）";
+
 // Shown by 标签3 until a drive search has found the client; the guards compare against it.
-inline const Text kDrivePrompt = "友情提示：请选择驱动器，再进行操作";
+inline const Text kDrivePrompt = kCaption标签3;
 
 inline const Text kNoDriveMessage = "你还未选择LOL所在盘符，请返回操作";
 inline const Text kNoDriveTitle = "友情提示：";

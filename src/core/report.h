@@ -1,0 +1,17 @@
+// How the commands tell the user what happened: the status line and the message box.
+#pragma once
+
+#include "core/control_port.h"
+
+// Every message box of the tool: error icon and a single OK button.
+inline constexpr unsigned kMessageBoxFlags = 0x10;
+
+// A status report: the status line's colour first, then its caption.
+inline void ShowStatus(ControlPort& ui, Colour colour, const Text& caption) {
+    ui.SetTextColour(Control::标签4, colour);
+    ui.SetCaption(Control::标签4, caption);
+}
+
+inline void ClearStatus(ControlPort& ui) {
+    ui.SetCaption(Control::标签4, Text());
+}
