@@ -45,6 +45,15 @@ void ExpectBlueSuccess(FakeControlPort& ui) {
     ExpectSuccessReport(ui, kBlue, texts::kCrossDone);
 }
 
+// A box that names what failed, in place of the blue success text.
+void ExpectFailure(FakeControlPort& ui, const Text& message) {
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, message);
+    EXPECT_EQ(ui.messages[0].title, texts::kStepFailedTitle);
+    EXPECT_EQ(ui.messages[0].flags, 0x10u);
+    EXPECT_NE(ui.Status(), texts::kCrossDone);
+}
+
 TEST(CrossFrameBoostTest, RunsThroughTheFolderStatesInTurn) {
     TempTree tree;
     tree.File("Cross\\a.dat", "client data");
@@ -87,7 +96,7 @@ TEST(CrossFrameBoostTest, RunsThroughTheFolderStatesInTurn) {
         ExpectBlueSuccess(ui);
     }
     {
-        SCOPED_TRACE("fourth run, Cross back while Crossend exists: the move is refused");
+        SCOPED_TRACE("fourth run, Cross back while Crossend exists: the move is refused, and said so");
         tree.File("Cross\\again.dat", "x");
         FakeControlPort ui = UiAfterDriveChoice(tree.Path());
         CrossFrameBoost(state, ui);
@@ -95,7 +104,7 @@ TEST(CrossFrameBoostTest, RunsThroughTheFolderStatesInTurn) {
         EXPECT_EQ(ReadBytes(tree / "Crossend\\new.dat"), "written by the client since");
         EXPECT_FALSE(PathExists(tree / "Crossend\\again.dat"));
         EXPECT_FALSE(PathExists(tree / "Crossend\\Cross"));
-        ExpectBlueSuccess(ui);
+        ExpectFailure(ui, texts::kCrossMoveFailed);
     }
 }
 
@@ -109,7 +118,7 @@ TEST(CrossFrameBoostTest, WithoutAnyCrossFolderCreatesAnEmptyOne) {
     ExpectBlueSuccess(ui);
 }
 
-TEST(CrossFrameBoostTest, AFileNamedCrossbakLeavesCrossAsItIs) {
+TEST(CrossFrameBoostTest, AFileNamedCrossbakLeavesCrossAsItIsAndSaysSo) {
     TempTree tree;
     tree.File("Cross\\a.dat", "client data");
     tree.File("Crossbak", "a file, not a folder");
@@ -121,8 +130,8 @@ TEST(CrossFrameBoostTest, AFileNamedCrossbakLeavesCrossAsItIs) {
     EXPECT_EQ(ReadBytes(tree / "Cross\\a.dat"), "client data");
     EXPECT_EQ(ReadBytes(tree / "Crossbak"), "a file, not a folder");
     EXPECT_FALSE(PathExists(tree / "Crossend"));
-    EXPECT_FALSE(PathExists(tree / "x.log"));
-    ExpectBlueSuccess(ui);
+    EXPECT_FALSE(PathExists(tree / "x.log")) << "the logs go whatever happened to the folders";
+    ExpectFailure(ui, texts::kCrossMoveFailed);
 }
 
 TEST(CrossFrameBoostTest, GuardsBeforeADriveWasChosen) {

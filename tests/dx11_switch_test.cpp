@@ -12,6 +12,9 @@
 
 #include "core/report.h"
 #include "core/texts.h"
+#include "platform/directory.h"
+#include "platform/encoding.h"
+#include "platform/handles.h"
 #include "support/fake_control_port.h"
 #include "support/scoped_current_directory.h"
 #include "support/temp_tree.h"
@@ -71,6 +74,17 @@ void ExpectLines(const std::string& bytes, Sections expected) {
     EXPECT_EQ(actual, expected) << "file now holds:\n" << bytes;
 }
 
+// The names in a folder, "." and ".." left out.
+std::vector<std::wstring> Entries(const Text& folder) {
+    std::vector<std::wstring> names;
+    DirectoryListing listing(ToWide(JoinPath(folder, "*")));
+    for (bool more = listing.Valid(); more; more = listing.Next()) {
+        if (!listing.IsDotOrDotDot())
+            names.emplace_back(listing.Name());
+    }
+    return names;
+}
+
 class Dx11SwitchTest : public testing::Test {
    protected:
     Dx11SwitchTest() {
@@ -108,14 +122,45 @@ TEST_F(Dx11SwitchTest, LaterSwitchOnKeepsTheFirstBackup) {
     ExpectLines(ReadBytes(Config()), WithDx11Key(changed, "1"));
 }
 
-TEST_F(Dx11SwitchTest, FolderNamedLikeTheBackupCountsAsOne) {
+TEST_F(Dx11SwitchTest, NoKeyIsWrittenWithoutABackupOrOverAReadOnlyFile) {
     tree.File("Game\\Config\\game.cfg", kGameCfg);
-    tree.Folder("Game\\Config\\game.cfg.bak");
-
-    EXPECT_TRUE(EnableDx11TestMode(state));
-
-    EXPECT_TRUE(IsFolder(Backup()));
-    ExpectLines(ReadBytes(Config()), WithDx11Key(kGameCfg, "1"));
+    const auto expectUntouched = [&] {
+        EXPECT_EQ(ReadBytes(Config()), kGameCfg);
+        EXPECT_EQ(Entries(tree / "Game\\Config").size(), IsFolder(Backup()) ? 2u : 1u)
+            << "nothing left beside";
+    };
+    {
+        SCOPED_TRACE("the backup cannot be made: another program holds game.cfg");
+        const UniqueFile held(CreateFileW(ToWide(Config()).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.Valid());
+        const Dx11Outcome outcome = EnableDx11TestMode(state);
+        ASSERT_FALSE(outcome);
+        EXPECT_EQ(*outcome.failure, texts::kDx11BackupFailed);
+    }
+    expectUntouched();
+    {
+        SCOPED_TRACE("a folder stands where the backup belongs: it holds no copy");
+        CreateFolders(Backup());
+        const Dx11Outcome outcome = EnableDx11TestMode(state);
+        ASSERT_FALSE(outcome);
+        EXPECT_EQ(*outcome.failure, texts::kDx11BackupFailed);
+        expectUntouched();
+        RemoveTree(Backup());
+    }
+    {
+        // Windows refuses to write a read-only file; Wine as root would write it, so the tool asks.
+        SCOPED_TRACE("game.cfg is read-only: neither switch touches it");
+        SetAttributes(Config(), FILE_ATTRIBUTE_READONLY);
+        const Dx11Outcome outcome = EnableDx11TestMode(state);
+        ASSERT_FALSE(outcome);
+        EXPECT_EQ(*outcome.failure, texts::kDx11ReadOnlyEnable);
+        DisableDx11TestMode(state, ui);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, texts::kDx11ReadOnlyDisable);
+        EXPECT_EQ(ui.messages[0].title, texts::kDx11FailedTitle);
+        expectUntouched();
+    }
 }
 
 TEST_F(Dx11SwitchTest, SwitchOffAfterSwitchOnWritesZeroAndKeepsTheBackup) {

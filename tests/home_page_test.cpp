@@ -220,7 +220,7 @@ TEST(HomePageTest, AFailedWriteIsReportedAndChangesNothing) {
         SetAttributes(install.Target(), FILE_ATTRIBUTE_READONLY);
         FakeControlPort ui;
         ReplaceHomePage(install.State(), ui);
-        ExpectOneMessage(ui, texts::kHomePageWriteFailed, texts::kHomePageFailedTitle);
+        ExpectOneMessage(ui, texts::kHomePageReadOnlyReplace, texts::kHomePageFailedTitle);
         EXPECT_EQ(ReadBytes(install.Target()), kClientFile);
         EXPECT_EQ(install.Entries(), kTargetAndBackup);
     }

@@ -51,9 +51,27 @@ inline const Text kHomePageBackupFailed = "无法备份system.yaml，主页未�
 inline const Text kHomePageWriteFailed = "无法写入system.yaml，主页未替换";
 inline const Text kHomePageRestoreFailed = "无法将备份复制回system.yaml，主页未恢复";
 
-// The DX11 switch when game.cfg cannot be written (Game\Config missing, the file locked).
+inline const Text kHomePageReadOnlyReplace = "system.yaml是只读文件，主页未替换";
+inline const Text kHomePageReadOnlyRestore = "system.yaml是只读文件，主页未恢复";
+
+// The DX11 switch when game.cfg cannot be written (Game\Config missing, the file locked, read-only)
+// or its backup cannot be made.
 inline const Text kDx11FailedTitle = "警告";
 inline const Text kDx11EnableFailed = "无法写入game.cfg，DX11测试模式未开启";
 inline const Text kDx11DisableFailed = "无法写入game.cfg，DX11测试模式未恢复";
+inline const Text kDx11BackupFailed = "无法备份game.cfg，DX11测试模式未开启";
+inline const Text kDx11ReadOnlyEnable = "game.cfg是只读文件，DX11测试模式未开启";
+inline const Text kDx11ReadOnlyDisable = "game.cfg是只读文件，DX11测试模式未恢复";
+
+// Every command when InstallRoot names no folder (moved, deleted, or a drive since unmapped).
+inline const Text kRootMissingTitle = "警告";
+inline const Text kRootMissingMessage = "找不到LOL安装目录，未做任何修改";
+
+// The Cross and log steps when their work was not done; the success texts are not shown then.
+inline const Text kStepFailedTitle = "警告";
+inline const Text kCrossIsLink = "Cross是链接，未移动，提帧未完成";
+inline const Text kCrossMoveFailed = "无法移动Cross文件夹，提帧未完成";
+inline const Text kCrossCreateFailed = "无法新建Cross文件夹，提帧未完成";
+inline const Text kLogsListFailed = "无法读取安装目录，Log日志文件未清除";
 
 }  // namespace texts

@@ -1,6 +1,7 @@
 // FindFilesRecursive: one listing per directory, hits in the order of a search per pattern.
 #include "locate/file_search.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,7 +77,12 @@ bool TreeWalk::List(const std::wstring& wide, const Text& text, Pending& pending
             for (size_t i = 0; i < patterns_.size(); ++i) {
                 if (!patterns_[i].Matches(listing.Name()))
                     continue;
-                Text hit = text + WideToAnsi(listing.Name());
+                // A name that GBK cannot hold exactly would give a text naming nothing, or another
+                // file: it is no hit.
+                const std::optional<Text> name = WideToAnsiExact(listing.Name());
+                if (!name)
+                    break;
+                Text hit = text + *name;
                 if (i == 0)
                     results_.push_back(std::move(hit));  // the poll below may run handlers
                 else
@@ -105,7 +111,11 @@ void TreeWalk::Walk(const std::wstring& wide, const Text& text) {
     for (const std::wstring& name : pending.subdirectories) {
         // The name's GBK form is joined as the search of an ANSI path would join it; a name that
         // ends in a double-byte character whose second byte is 0x5C still gets its own separator.
-        Walk(wide + name + L"\\", text + WideToAnsi(name) + "\\");
+        // A folder whose name GBK cannot hold exactly holds no path of ours: it is not entered.
+        const std::optional<Text> gbkName = WideToAnsiExact(name);
+        if (!gbkName)
+            continue;
+        Walk(wide + name + L"\\", text + *gbkName + "\\");
         if (!pump_.Poll())
             return;
     }

@@ -1,6 +1,7 @@
 // OnDriveChosen: the chosen drive's client install root, found by a search of the whole drive.
 #include "locate/install_root.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "locate/file_search.h"
@@ -17,6 +18,21 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
+bool SameAsciiIgnoringCase(std::string_view a, std::string_view b) {
+    const auto fold = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c; };
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return fold(x) == fold(y); });
+}
+
+// The drive's recycle bin holds deleted files, and NTFS lists it before the folders of the drive;
+// a deleted old install in it is no client to tune. `rest` is the hit after the drive root. A
+// byte 0x5C inside a double-byte character may end the first name early, but then that name holds
+// a byte of 0x80 or above and matches neither ASCII name anyway.
+bool InRecycleBin(std::string_view rest) {
+    const std::string_view top = rest.substr(0, rest.find('\\'));
+    return SameAsciiIgnoringCase(top, "$Recycle.Bin") || SameAsciiIgnoringCase(top, "RECYCLER");
+}
+
 }  // namespace
 
 void OnDriveChosen(ProgramState& state, ControlPort& ui) {
@@ -31,7 +47,8 @@ void OnDriveChosen(ProgramState& state, ControlPort& ui) {
         return;
     for (size_t i = firstOwn; i < end && i < state.SearchResults.size(); ++i) {
         const Text& entry = state.SearchResults[i];
-        if (!StartsWith(entry, start) || FindText(entry, kClientFolder) < 1)
+        if (!StartsWith(entry, start) || InRecycleBin(std::string_view(entry).substr(start.size())) ||
+            FindText(entry, kClientFolder) < 1)
             continue;
         state.InstallRoot = TextBefore(entry, kClientFolder);
         ui.SetCaption(Control::标签3, state.InstallRoot);

@@ -1,8 +1,26 @@
-// Folder access grant through the Windows security API. The new entry is merged into the folder's
-// own list rather than replacing it, so the folder's other explicit entries survive the grant.
+// Folder access grant through the Windows security API. The list is built here rather than by
+// SetEntriesInAclW, whose modes either replace the trustee's own entries (SET_ACCESS) or behave
+// differently between Windows and Wine (GRANT_ACCESS).
 #include "platform/access_grant.h"
 
 #include "platform/encoding.h"
+
+namespace {
+
+constexpr BYTE kInheritToFilesAndFolders = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+
+DWORD MappedForFiles(DWORD mask) {
+    GENERIC_MAPPING mapping{FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+    MapGenericMask(&mask, &mapping);
+    return mask;
+}
+
+ACE_HEADER* AceAt(PACL acl, DWORD index) {
+    void* ace = nullptr;
+    return GetAce(acl, index, &ace) ? static_cast<ACE_HEADER*>(ace) : nullptr;
+}
+
+}  // namespace
 
 std::optional<FolderAccessList> ReadFolderAccessList(const wchar_t* path) {
     if (path == nullptr || *path == L'\0')
@@ -21,23 +39,69 @@ std::optional<FolderAccessList> ReadFolderAccessList(const wchar_t* path) {
     return list;
 }
 
-UniqueLocal MergeAccessEntry(PACL current, const wchar_t* trustee, DWORD permissions,
-                             ACCESS_MODE accessMode) {
-    if (trustee == nullptr || *trustee == L'\0')
-        return UniqueLocal();
-    const UniqueLocal record(LocalAlloc(LPTR, sizeof(EXPLICIT_ACCESS_W)));
-    if (!record)
-        return UniqueLocal();
-    auto* access = static_cast<EXPLICIT_ACCESS_W*>(record.Get());
-    // BuildExplicitAccessWithNameW takes a non-const name but only stores the pointer.
-    BuildExplicitAccessWithNameW(access, const_cast<wchar_t*>(trustee), permissions, accessMode,
-                                 SUB_CONTAINERS_AND_OBJECTS_INHERIT);
-    PACL merged = nullptr;
-    const DWORD status = SetEntriesInAclW(1, access, current, &merged);
-    UniqueLocal owned(merged);
-    if (status != ERROR_SUCCESS)
-        return UniqueLocal();
-    return owned;
+bool HoldsFolderAccess(PACL current, PSID trustee, DWORD permissions) {
+    if (current == nullptr)
+        return true;
+    // What reaches the folder itself, its files, and its subfolders, kept apart: an entry that only
+    // the folder has does not make the grant's inherited entry needless.
+    DWORD onFolder = 0, toFiles = 0, toFolders = 0;
+    for (DWORD i = 0; i < current->AceCount; ++i) {
+        ACE_HEADER* header = AceAt(current, i);
+        if (header == nullptr || header->AceType != ACCESS_ALLOWED_ACE_TYPE)
+            continue;
+        auto* allowed = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
+        if (!EqualSid(&allowed->SidStart, trustee))
+            continue;
+        const DWORD mask = MappedForFiles(allowed->Mask);
+        if (!(header->AceFlags & INHERIT_ONLY_ACE))
+            onFolder |= mask;
+        if (header->AceFlags & NO_PROPAGATE_INHERIT_ACE)
+            continue;
+        if (header->AceFlags & OBJECT_INHERIT_ACE)
+            toFiles |= mask;
+        if (header->AceFlags & CONTAINER_INHERIT_ACE)
+            toFolders |= mask;
+    }
+    const DWORD wanted = MappedForFiles(permissions);
+    return (onFolder & wanted) == wanted && (toFiles & wanted) == wanted && (toFolders & wanted) == wanted;
+}
+
+std::vector<BYTE> WithAllowEntry(PACL current, PSID trustee, DWORD permissions) {
+    if (trustee == nullptr || !IsValidSid(trustee))
+        return {};
+    DWORD inUse = sizeof(ACL);
+    DWORD count = 0;
+    BYTE revision = ACL_REVISION;
+    if (current != nullptr) {
+        ACL_SIZE_INFORMATION size{};
+        if (!GetAclInformation(current, &size, sizeof size, AclSizeInformation))
+            return {};
+        inUse = size.AclBytesInUse;
+        count = size.AceCount;
+        revision = current->AclRevision > revision ? current->AclRevision : revision;
+    }
+    const DWORD entrySize = sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + GetLengthSid(trustee);
+    const DWORD total = (inUse + entrySize + sizeof(DWORD) - 1) & ~static_cast<DWORD>(sizeof(DWORD) - 1);
+    std::vector<BYTE> buffer(total);
+    auto* merged = reinterpret_cast<PACL>(buffer.data());
+    if (!InitializeAcl(merged, total, revision))
+        return {};
+
+    // Explicit entries come before inherited ones; the new entry is an explicit one.
+    bool added = false;
+    for (DWORD i = 0; i <= count; ++i) {
+        ACE_HEADER* header = i < count ? AceAt(current, i) : nullptr;
+        if (i < count && header == nullptr)
+            return {};
+        if (!added && (header == nullptr || (header->AceFlags & INHERITED_ACE))) {
+            if (!AddAccessAllowedAceEx(merged, revision, kInheritToFilesAndFolders, permissions, trustee))
+                return {};
+            added = true;
+        }
+        if (header != nullptr && !AddAce(merged, revision, MAXDWORD, header, header->AceSize))
+            return {};
+    }
+    return buffer;
 }
 
 SysResult WriteFolderAccessList(const wchar_t* path, PACL dacl) {
@@ -49,21 +113,25 @@ SysResult WriteFolderAccessList(const wchar_t* path, PACL dacl) {
     return status == ERROR_SUCCESS ? SysResult::Success() : SysResult::Failure(status);
 }
 
-SysResult GrantFolderAccessW(const wchar_t* path, const wchar_t* trustee, std::uint32_t permissions,
-                             std::uint32_t accessMode) {
+SysResult GrantFolderAccessW(const wchar_t* path, PSID trustee, DWORD permissions) {
+    if (trustee == nullptr)
+        return SysResult::Failure(ERROR_INVALID_PARAMETER);
     const std::optional<FolderAccessList> current = ReadFolderAccessList(path);
     if (!current)
         return SysResult::Failure(ERROR_ACCESS_DENIED);
-    const UniqueLocal merged =
-        MergeAccessEntry(current->dacl, trustee, permissions, static_cast<ACCESS_MODE>(accessMode));
-    if (!merged)
-        return SysResult::Failure(ERROR_NONE_MAPPED);
-    return WriteFolderAccessList(path, static_cast<PACL>(merged.Get()));
+    if (HoldsFolderAccess(current->dacl, trustee, permissions))
+        return SysResult::Success();
+    std::vector<BYTE> merged = WithAllowEntry(current->dacl, trustee, permissions);
+    if (merged.empty())
+        return SysResult::Failure(ERROR_INVALID_ACL);
+    return WriteFolderAccessList(path, reinterpret_cast<PACL>(merged.data()));
 }
 
-SysResult GrantFolderAccess(std::string_view path, std::string_view trustee, std::uint32_t permissions,
-                            std::uint32_t accessMode) {
+SysResult GrantFolderAccess(std::string_view path, WELL_KNOWN_SID_TYPE group, DWORD permissions) {
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD sidSize = sizeof sid;
+    if (!CreateWellKnownSid(group, nullptr, sid, &sidSize))
+        return SysResult::LastError();
     const WideBlock widePath = AnsiToWide(path);
-    const WideBlock wideTrustee = AnsiToWide(trustee);
-    return GrantFolderAccessW(widePath.Data(), wideTrustee.Data(), permissions, accessMode);
+    return GrantFolderAccessW(widePath.Data(), sid, permissions);
 }

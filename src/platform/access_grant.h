@@ -1,13 +1,14 @@
-// Setting one inheritable access entry on a folder, kept beside the folder's other entries.
+// Giving a group rights on a folder, inherited by its files and subfolders, without taking anything
+// from anyone: every entry the folder had stays as it was.
 #pragma once
 
 #include <windows.h>
 
 #include <aclapi.h>
 
-#include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "platform/handles.h"
 #include "platform/result.h"
@@ -22,18 +23,24 @@ struct FolderAccessList {
 // Reads the DACL of the folder `path`; nothing when the path is empty, missing or unreadable.
 std::optional<FolderAccessList> ReadFolderAccessList(const wchar_t* path);
 
-// The access list to write: every entry of `current` with the entry of `trustee` (by name) set to
-// `permissions` under `accessMode`, inherited by files and subfolders. Invalid when the trustee is
-// unknown or memory runs out.
-UniqueLocal MergeAccessEntry(PACL current, const wchar_t* trustee, DWORD permissions, ACCESS_MODE accessMode);
+// Whether `trustee` already holds `permissions` (generic rights mapped as for files) by allow
+// entries of its own, explicit or inherited, on the folder and on the files and subfolders it passes
+// entries on to. A missing DACL (null) lets everyone do everything.
+bool HoldsFolderAccess(PACL current, PSID trustee, DWORD permissions);
+
+// Every entry of `current` in its order, and one more: `trustee` allowed `permissions`, inherited
+// by files and subfolders, placed after the explicit entries as Windows orders them. Empty when
+// the list cannot be built.
+std::vector<BYTE> WithAllowEntry(PACL current, PSID trustee, DWORD permissions);
 
 // Writes `dacl` as the DACL of the folder `path`; owner, group and system ACL stay untouched.
 SysResult WriteFolderAccessList(const wchar_t* path, PACL dacl);
 
-// Sets the entry of `trustee` on the folder `path`: true exactly when the new list was written.
-SysResult GrantFolderAccessW(const wchar_t* path, const wchar_t* trustee, std::uint32_t permissions,
-                             std::uint32_t accessMode);
+// Makes sure `trustee` holds `permissions` on the folder `path` and everything below it: a list that
+// already gives them is left alone, any other gets the one entry more. Succeeds when the trustee
+// holds them afterwards.
+SysResult GrantFolderAccessW(const wchar_t* path, PSID trustee, DWORD permissions);
 
-// The same for GBK texts.
-SysResult GrantFolderAccess(std::string_view path, std::string_view trustee, std::uint32_t permissions,
-                            std::uint32_t accessMode);
+// The same for a GBK path and a built-in group, named by its well-known SID: group names are
+// localized ("Administrators" is not the group's name everywhere).
+SysResult GrantFolderAccess(std::string_view path, WELL_KNOWN_SID_TYPE group, DWORD permissions);

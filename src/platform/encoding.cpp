@@ -20,15 +20,41 @@ std::wstring ToWide(std::string_view text) {
     return std::wstring(AnsiToWide(text).View());
 }
 
-Text WideToAnsi(std::wstring_view text) {
+namespace {
+
+// Without best fit, so that a lost character shows as the default character; `lost` tells.
+Text Encode(std::wstring_view text, bool& lost) {
+    lost = false;
     if (text.empty())
         return {};
     const int length = static_cast<int>(text.size());
-    const int bytes =
-        WideCharToMultiByte(kTextCodePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0)
+    const int bytes = WideCharToMultiByte(kTextCodePage, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr,
+                                          0, nullptr, nullptr);
+    if (bytes <= 0) {
+        lost = true;
         return {};
+    }
     Text result(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(kTextCodePage, 0, text.data(), length, result.data(), bytes, nullptr, nullptr);
+    BOOL usedDefault = FALSE;
+    WideCharToMultiByte(kTextCodePage, WC_NO_BEST_FIT_CHARS, text.data(), length, result.data(), bytes,
+                        nullptr, &usedDefault);
+    lost = usedDefault != FALSE;
+    return result;
+}
+
+}  // namespace
+
+Text WideToAnsi(std::wstring_view text) {
+    bool lost = false;
+    return Encode(text, lost);
+}
+
+std::optional<Text> WideToAnsiExact(std::wstring_view text) {
+    bool lost = false;
+    Text result = Encode(text, lost);
+    // The way back decides, whatever the platform's flags did: only a text that decodes to the very
+    // same name is that name.
+    if (lost || ToWide(result) != text)
+        return std::nullopt;
     return result;
 }

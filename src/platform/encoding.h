@@ -1,6 +1,7 @@
 // Conversions between the tool's GBK texts and the UTF-16 strings of the W functions.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,10 @@ WideBlock AnsiToWide(std::string_view text);
 // The UTF-16 form of a GBK text as a string (empty for the empty text).
 std::wstring ToWide(std::string_view text);
 
-// Encodes UTF-16 as code page 936. Characters that GBK lacks become the platform's default
-// character, so such a name never equals a real one.
+// Encodes UTF-16 as code page 936 for showing (captions, labels). A character that GBK lacks becomes
+// the default character '?', never a look-alike: "Games²" must not turn into "Games2".
 Text WideToAnsi(std::wstring_view text);
+
+// The GBK form of a file-system name or path, or nothing when GBK cannot hold it exactly. Such a
+// name is never acted on: any text for it would name nothing, or another file.
+std::optional<Text> WideToAnsiExact(std::wstring_view text);

@@ -37,6 +37,34 @@ bool IsDirectory(std::string_view path) {
     return PathIsDirectoryW(widePath.Data()) == FILE_ATTRIBUTE_DIRECTORY;
 }
 
+namespace {
+
+DWORD AttributesOf(std::string_view path) {
+    const WideBlock widePath = AnsiToWide(path);
+    return widePath.Empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(widePath.Data());
+}
+
+}  // namespace
+
+bool IsReadOnly(std::string_view path) {
+    const DWORD attributes = AttributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+bool IsLink(std::string_view path) {
+    const DWORD attributes = AttributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+bool CanListFolder(std::string_view path) {
+    if (path.empty())
+        return false;
+    WIN32_FIND_DATAW data;
+    const UniqueFind find(FindFirstFileW(ToWide(JoinPath(path, "*")).c_str(), &data));
+    // A drive root has no "." entry: an empty one lists nothing, and that is no failure.
+    return find.Valid() || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
 SysResult MakeDirectory(std::string_view path) {
     return SysResult::FromBool(CreateDirectoryW(AnsiToWide(path).Data(), nullptr));
 }

@@ -20,6 +20,16 @@ SysResult DeleteFileAt(std::string_view path);
 // True only for an existing directory; an empty path is not one.
 bool IsDirectory(std::string_view path);
 
+// True for an entry with the read-only attribute. Windows refuses to write such a file, but Wine
+// running as root writes it anyway, so every writer asks first.
+bool IsReadOnly(std::string_view path);
+
+// True for a junction or a symbolic link.
+bool IsLink(std::string_view path);
+
+// True when the folder's entries can be listed; an empty folder (or drive root) counts.
+bool CanListFolder(std::string_view path);
+
 // Creates one directory; fails when it exists or its parent is missing.
 SysResult MakeDirectory(std::string_view path);
 

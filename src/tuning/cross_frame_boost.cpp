@@ -7,30 +7,57 @@
 #include "platform/files.h"
 #include "tuning/log_cleanup.h"
 
-void CrossFrameBoost(const ProgramState& state, ControlPort& ui) {
+namespace {
+
+// Moves the client's Cross aside: to Crossbak the first time, with an empty Cross in its place,
+// to Crossend afterwards. Null when that is done or there is nothing left to move; otherwise the
+// message that says what failed.
+const Text* MoveCrossAside(const Text& root) {
+    const Text cross = JoinPath(root, "Cross");
+    // Crossbak already holds the client's own folder; it is never overwritten.
+    const bool firstRunDone = IsDirectory(JoinPath(root, "Crossbak"));
+    if (!FileExists(cross)) {
+        if (firstRunDone)
+            return nullptr;
+        return CreateDirectoryTree(cross) ? nullptr : &texts::kCrossCreateFailed;
+    }
+    // A link leads elsewhere: moving it aside would leave the folder it names in use by the client.
+    if (IsLink(cross))
+        return &texts::kCrossIsLink;
+    if (!MovePath(cross, JoinPath(root, firstRunDone ? "Crossend" : "Crossbak")))
+        return &texts::kCrossMoveFailed;
+    if (!firstRunDone && !CreateDirectoryTree(cross))
+        return &texts::kCrossCreateFailed;
+    return nullptr;
+}
+
+}  // namespace
+
+bool CrossFrameBoost(const ProgramState& state, ControlPort& ui) {
     const Text label = ui.Caption(Control::标签3);
     if (label == texts::kDrivePrompt)
-        return;
+        return false;
     // An empty root would turn every path below into one at the current drive's root. The optimize
     // command tells the user about a missing root before it gets here, so this stays silent.
     if (state.InstallRoot.empty())
-        return;
+        return false;
 
     // The label and the root are written together by the drive choice; should they ever differ,
     // the folders are left alone rather than moved on a root the user no longer sees.
-    if (label == state.InstallRoot) {
-        const Text cross = JoinPath(state.InstallRoot, "Cross");
-        if (IsDirectory(JoinPath(state.InstallRoot, "Crossbak"))) {
-            // Crossbak already holds the client's own folder; it is never overwritten.
-            MovePath(cross, JoinPath(state.InstallRoot, "Crossend"));
-        } else {
-            MovePath(cross, JoinPath(state.InstallRoot, "Crossbak"));
-            CreateDirectoryTree(cross);
-        }
-    }
+    const Text* failure = label == state.InstallRoot ? MoveCrossAside(state.InstallRoot) : nullptr;
 
-    DeleteFilesByExtension(state.InstallRoot, "*.log", 0);
+    // The logs go whatever happened to the folders.
+    if (CanListFolder(state.InstallRoot))
+        DeleteFilesByExtension(state.InstallRoot, "*.log", 0);
+    else if (failure == nullptr)
+        failure = &texts::kLogsListFailed;
+
+    if (failure != nullptr) {
+        ui.ShowMessageBox(*failure, kMessageBoxFlags, texts::kStepFailedTitle);
+        return false;
+    }
     ShowStatus(ui, kBlue, texts::kCrossDone);
+    return true;
 }
 
 bool CreateDirectoryTree(const Text& path) {

@@ -5,15 +5,16 @@
 #include "core/report.h"
 #include "core/texts.h"
 #include "platform/access_grant.h"
+#include "platform/file_write.h"
 #include "platform/files.h"
 #include "platform/pause.h"
+#include "tuning/root_guard.h"
 
 namespace {
 
-// The grant on the configuration folder: the administrators group, GENERIC_EXECUTE, SET_ACCESS.
-constexpr std::string_view kGrantTrustee = "Administrators";
-constexpr std::uint32_t kGrantPermissions = 0x20000000;
-constexpr std::uint32_t kGrantAccessMode = 2;
+// The grant on the configuration folder: the administrators group (S-1-5-32-544), GENERIC_EXECUTE.
+constexpr WELL_KNOWN_SID_TYPE kGrantGroup = WinBuiltinAdministratorsSid;
+constexpr DWORD kGrantPermissions = 0x20000000;
 constexpr unsigned kPauseAfterBackupMs = 200;
 
 Text ConfigFolder(const ProgramState& state) {
@@ -30,26 +31,41 @@ bool WriteDx11Key(const ProgramState& state, std::string_view value) {
 
 }  // namespace
 
-bool EnableDx11TestMode(const ProgramState& state) {
+Dx11Outcome EnableDx11TestMode(const ProgramState& state) {
     // An empty root would put every path below at the current drive's root.
     if (state.InstallRoot.empty())
-        return false;
+        return {&texts::kDx11EnableFailed};
     const Text config = ConfigFile(state);
+    if (IsReadOnly(config))
+        return {&texts::kDx11ReadOnlyEnable};
     const Text backup = config + ".bak";
-    // The backup is taken once, so that it keeps the file as the client had it. Anything of that
-    // name counts; a failed copy leaves none, and the next switch-on tries again.
+    // The backup is taken once, so that it keeps the file as the client had it; a failed copy
+    // leaves none, and the next switch-on tries again. A folder of that name holds no copy.
+    if (IsDirectory(backup))
+        return {&texts::kDx11BackupFailed};
     if (!FileExists(backup)) {
-        // Neither step stops the switch: the key is what the user asked for.
-        GrantFolderAccess(ConfigFolder(state), kGrantTrustee, kGrantPermissions, kGrantAccessMode);
-        CopyFileOver(config, backup);
+        // The grant only adds rights; whether it took does not stop the switch.
+        GrantFolderAccess(ConfigFolder(state), kGrantGroup, kGrantPermissions);
+        // No key is written over a file that has no backup: the next switch-on would otherwise
+        // take the changed file for the client's own. A missing file has nothing to lose.
+        if (FileExists(config) && !CopyFileOnce(config, backup))
+            return {&texts::kDx11BackupFailed};
         PauseFor(kPauseAfterBackupMs);
     }
-    return WriteDx11Key(state, "1");
+    if (!WriteDx11Key(state, "1"))
+        return {&texts::kDx11EnableFailed};
+    return {};
 }
 
 void DisableDx11TestMode(const ProgramState& state, ControlPort& ui) {
     if (ui.Caption(Control::标签3) == texts::kDrivePrompt || state.InstallRoot.empty()) {
         ui.ShowMessageBox(texts::kNoDriveMessage, kMessageBoxFlags, texts::kNoDriveTitle);
+        return;
+    }
+    if (!InstallRootIsFolder(state, ui))
+        return;
+    if (IsReadOnly(ConfigFile(state))) {
+        ui.ShowMessageBox(texts::kDx11ReadOnlyDisable, kMessageBoxFlags, texts::kDx11FailedTitle);
         return;
     }
     // Switching off writes "0" rather than copying the backup back: the user's other settings,

@@ -6,6 +6,7 @@
 #include "platform/file_write.h"
 #include "platform/files.h"
 #include "tuning/home_page_documents.h"
+#include "tuning/root_guard.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ bool EnsureBackup(const Text& target, const Text& backup) {
     // Without a file of the client's there is nothing to lose.
     if (!FileExists(target))
         return true;
-    return CopyFileOver(target, backup).Ok();
+    return CopyFileOnce(target, backup).Ok();
 }
 
 }  // namespace
@@ -41,7 +42,13 @@ void ReplaceHomePage(const ProgramState& state, ControlPort& ui) {
         ui.ShowMessageBox(texts::kNoDriveMessage, kMessageBoxFlags, texts::kNoDriveTitle);
         return;
     }
+    if (!InstallRootIsFolder(state, ui))
+        return;
     const Text target = TargetPath(state);
+    if (IsReadOnly(target)) {
+        ShowFailure(ui, texts::kHomePageReadOnlyReplace);
+        return;
+    }
     if (!EnsureBackup(target, BackupPath(state))) {
         ShowFailure(ui, texts::kHomePageBackupFailed);
         return;
@@ -74,14 +81,25 @@ void RestoreHomePage(const ProgramState& state, ControlPort& ui) {
         ClearStatus(ui);
         return;
     }
+    if (!InstallRootIsFolder(state, ui)) {
+        ClearStatus(ui);
+        return;
+    }
     const Text backup = BackupPath(state);
     if (!FileExists(backup)) {
         ui.ShowMessageBox(texts::kNoBackupMessage, kMessageBoxFlags, texts::kNoBackupTitle);
         ClearStatus(ui);
         return;
     }
-    // The backup stays where it is, so the client's file can be restored again later.
-    if (!CopyFileOver(backup, TargetPath(state))) {
+    const Text target = TargetPath(state);
+    if (IsReadOnly(target)) {
+        ShowFailure(ui, texts::kHomePageReadOnlyRestore);
+        ClearStatus(ui);
+        return;
+    }
+    // Whole or not at all, keeping the file's attributes and security; the backup stays where it
+    // is, so the client's file can be restored again later.
+    if (!CopyFileWhole(backup, target)) {
         ShowFailure(ui, texts::kHomePageRestoreFailed);
         ClearStatus(ui);
         return;

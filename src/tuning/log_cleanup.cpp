@@ -1,6 +1,7 @@
 // Deleting the client's *.log files throughout the install tree.
 #include "tuning/log_cleanup.h"
 
+#include <optional>
 #include <string_view>
 
 #include "core/report.h"
@@ -9,16 +10,6 @@
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/name_pattern.h"
-
-namespace {
-
-// A name with characters that GBK lacks comes back with '?' in their place; such a path names no
-// entry (or, worse, a pattern), so the entry is left alone.
-bool SurvivesAsText(std::wstring_view name, const Text& text) {
-    return ToWide(text) == name;
-}
-
-}  // namespace
 
 int DeleteFilesByExtension(const Text& directory, const Text& pattern, int count) {
     // An empty directory would name the root of the current drive; there is nothing of ours there.
@@ -38,8 +29,9 @@ int DeleteFilesByExtension(const Text& directory, const Text& pattern, int count
             continue;
         if (!longNamePattern.Matches(files.Name()))
             continue;
-        const Text name = WideToAnsi(files.Name());
-        if (SurvivesAsText(files.Name(), name) && DeleteFileAt(base + name))
+        // A name that GBK cannot hold exactly would name no entry, or another one: left alone.
+        const std::optional<Text> name = WideToAnsiExact(files.Name());
+        if (name && DeleteFileAt(base + *name))
             ++count;
     }
 
@@ -50,19 +42,26 @@ int DeleteFilesByExtension(const Text& directory, const Text& pattern, int count
     for (bool more = folders.Valid(); more; more = folders.Next()) {
         if (!folders.IsDirectory() || folders.IsReparsePoint() || folders.Name().starts_with(L'.'))
             continue;
-        const Text name = WideToAnsi(folders.Name());
-        if (SurvivesAsText(folders.Name(), name))
-            count = DeleteFilesByExtension(base + name, pattern, count);
+        const std::optional<Text> name = WideToAnsiExact(folders.Name());
+        if (name)
+            count = DeleteFilesByExtension(base + *name, pattern, count);
     }
     return count;
 }
 
-void CleanLogFiles(const ProgramState& state, ControlPort& ui) {
+bool CleanLogFiles(const ProgramState& state, ControlPort& ui) {
     if (state.InstallRoot.empty()) {
         ui.ShowMessageBox(texts::kNoDriveMessage, kMessageBoxFlags, texts::kNoDriveTitle);
         ClearStatus(ui);
-        return;
+        return false;
+    }
+    // Single files that cannot be deleted are left quietly; a root that cannot be listed at all
+    // means nothing was cleaned, and the success text would say otherwise.
+    if (!CanListFolder(state.InstallRoot)) {
+        ui.ShowMessageBox(texts::kLogsListFailed, kMessageBoxFlags, texts::kStepFailedTitle);
+        return false;
     }
     DeleteFilesByExtension(state.InstallRoot, "*.log", 0);
     ShowStatus(ui, kTeal, texts::kLogsDone);
+    return true;
 }

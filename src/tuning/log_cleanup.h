@@ -8,5 +8,6 @@
 // number of files deleted.
 int DeleteFilesByExtension(const Text& directory, const Text& pattern, int count);
 
-// The "log文件清除" step of the optimize command.
-void CleanLogFiles(const ProgramState& state, ControlPort& ui);
+// The "log文件清除" step of the optimize command. True when the install root was cleaned (the teal
+// success text is shown); otherwise a message box has said what was not done.
+bool CleanLogFiles(const ProgramState& state, ControlPort& ui);

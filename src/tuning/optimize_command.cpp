@@ -7,6 +7,7 @@
 #include "tuning/dx11_switch.h"
 #include "tuning/log_cleanup.h"
 #include "tuning/process_check.h"
+#include "tuning/root_guard.h"
 
 namespace {
 
@@ -29,21 +30,26 @@ void OptimizeCommand(const ProgramState& state, ControlPort& ui) {
         return;
     }
 
-    // 选择框_ALL stands for all three steps, whatever the single boxes say.
-    const bool all = Ticked(ui, Control::选择框_ALL);
-    bool dx11Failed = false;
-    if (all || Ticked(ui, Control::选择框_DX11))
-        dx11Failed = !EnableDx11TestMode(state);
-    if (all || Ticked(ui, Control::选择框_Cross))
-        CrossFrameBoost(state, ui);
-    if (all || Ticked(ui, Control::选择框_log))
-        CleanLogFiles(state, ui);
-
-    // The other steps keep the texts they wrote; only the closing claim of success is withheld.
-    if (dx11Failed) {
-        ui.ShowMessageBox(texts::kDx11EnableFailed, kMessageBoxFlags, texts::kDx11FailedTitle);
+    if (!InstallRootIsFolder(state, ui))
         return;
+
+    // 选择框_ALL stands for all three steps, whatever the single boxes say. A step that fails says
+    // so in its own box, and the others still run.
+    const bool all = Ticked(ui, Control::选择框_ALL);
+    bool allDone = true;
+    if (all || Ticked(ui, Control::选择框_DX11)) {
+        const Dx11Outcome dx11 = EnableDx11TestMode(state);
+        if (!dx11) {
+            ui.ShowMessageBox(*dx11.failure, kMessageBoxFlags, texts::kDx11FailedTitle);
+            allDone = false;
+        }
     }
-    if (all)
+    if ((all || Ticked(ui, Control::选择框_Cross)) && !CrossFrameBoost(state, ui))
+        allDone = false;
+    if ((all || Ticked(ui, Control::选择框_log)) && !CleanLogFiles(state, ui))
+        allDone = false;
+
+    // The closing claim covers every step; the steps that did their work keep the texts they wrote.
+    if (all && allDone)
         ShowStatus(ui, kTeal, texts::kOptimizeDone);
 }
