@@ -134,6 +134,19 @@ TEST(CrossFrameBoostTest, AFileNamedCrossbakLeavesCrossAsItIsAndSaysSo) {
     ExpectFailure(ui, texts::kCrossMoveFailed);
 }
 
+TEST(CrossFrameBoostTest, ACrossThatIsALinkIsNeverMoved) {
+    TempTree tree, elsewhere;
+    elsewhere.File("a.dat", "linked data");
+    ASSERT_TRUE(MakeDirectoryLink(tree / "Cross", elsewhere.Path()));
+    FakeControlPort ui = UiAfterDriveChoice(tree.Path());
+
+    CrossFrameBoost(ProgramState{tree.Path(), {}}, ui);
+
+    EXPECT_EQ(Entries(tree.Path()), std::vector<std::wstring>{L"Cross"});
+    EXPECT_EQ(ReadBytes(tree / "Cross\\a.dat"), "linked data");
+    ExpectFailure(ui, texts::kCrossIsLink);
+}
+
 TEST(CrossFrameBoostTest, GuardsBeforeADriveWasChosen) {
     TempTree tree;
     tree.File("Cross\\a.dat", "client data");

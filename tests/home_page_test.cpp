@@ -235,7 +235,33 @@ TEST(HomePageTest, AFailedWriteIsReportedAndChangesNothing) {
     }
 }
 
+TEST(HomePageTest, TheFileKeepsItsAttributesAndNothingIsLeftBeside) {
+    // ReplaceFileW carries the attributes over on Windows (and the security, which Wine does not
+    // keep); under Wine the tool sets them on the new file itself before the rename.
+    Install install;
+    SetAttributes(install.Target(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+    FakeControlPort ui;
+    ReplaceHomePage(install.State(), ui);
+    RestoreHomePage(install.State(), ui);
+    EXPECT_EQ(ReadBytes(install.Target()), kClientFile);
+    EXPECT_TRUE(GetFileAttributesW(ToWide(install.Target()).c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(install.Entries(), kTargetAndBackup);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
 TEST(HomePageTest, AFailedRestoreIsReported) {
+    {
+        // Windows refuses to write it; Wine as root would, so the tool asks first.
+        SCOPED_TRACE("the target is read-only");
+        Install install;
+        WriteBytes(install.Backup(), "the backup");
+        SetAttributes(install.Target(), FILE_ATTRIBUTE_READONLY);
+        FakeControlPort ui;
+        RestoreHomePage(install.State(), ui);
+        ExpectOneMessage(ui, texts::kHomePageReadOnlyRestore, texts::kHomePageFailedTitle);
+        EXPECT_EQ(ReadBytes(install.Target()), kClientFile);
+        EXPECT_EQ(ui.Status(), "");
+    }
     {
         SCOPED_TRACE("a folder stands where the backup belongs");
         Install install;

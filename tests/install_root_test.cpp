@@ -11,6 +11,8 @@
 #include <string>
 
 #include "core/texts.h"
+#include "platform/encoding.h"
+#include "platform/handles.h"
 #include "support/fake_control_port.h"
 #include "support/nested_handler.h"
 #include "support/temp_tree.h"
@@ -176,6 +178,57 @@ TEST_F(InstallRootTest, ChineseFolderNamesWhateverTheSystemCodePage) {
     EXPECT_EQ(state.InstallRoot, "R:\\游戏\\英雄联盟");
     EXPECT_EQ(Shown(), "R:\\游戏\\英雄联盟");
     EXPECT_EQ(state.InstallRoot, "R:\\\xD3\xCE\xCF\xB7\\\xD3\xA2\xD0\xDB\xC1\xAA\xC3\xCB") << "GBK bytes";
+}
+
+}  // namespace
+
+namespace {
+
+// Creates the file `relative` (UTF-16, folders included) below `folder`: for names GBK cannot hold.
+void WideFile(const Text& folder, const std::wstring& relative) {
+    const std::wstring path = ToWide(folder) + L"\\" + relative;
+    for (size_t i = path.find(L'\\', 3); i != std::wstring::npos; i = path.find(L'\\', i + 1))
+        CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
+    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    EXPECT_TRUE(file.Valid());
+}
+
+TEST_F(InstallRootTest, ANameGbkCannotHoldExactlyIsNeverTheClient) {
+    // "Games²" would once have become "Games2", a different folder; "Björn" and "게임" would have
+    // become "Bj?rn" and "??", which name nothing.
+    TempTree tree;
+    WideFile(tree.Path(), L"Games\u00b2\\LeagueClient\\system.yaml");
+    WideFile(tree.Path(), L"Bj\u00f6rn\\LeagueClient\\system.yaml");
+    WideFile(tree.Path(), L"\uac8c\uc784\\LeagueClient\\system.yaml");
+    WideFile(tree.Path(), L"Other\\LeagueClient\\system.yaml\u00b2");
+    const TestDrive drive('R', tree.Path());
+    ASSERT_TRUE(drive.Ready());
+
+    Choose('R');
+    EXPECT_EQ(state.InstallRoot, "");
+    EXPECT_EQ(Shown(), texts::kDrivePrompt);
+    EXPECT_TRUE(state.SearchResults.empty()) << state.SearchResults.front();
+}
+
+TEST_F(InstallRootTest, ADeletedCopyInTheRecycleBinIsNeverTheClient) {
+    for (const char* bin : {"$Recycle.Bin", "$RECYCLE.BIN", "RECYCLER", "recycler"}) {
+        SCOPED_TRACE(bin);
+        state = ProgramState();
+        const Text deleted = Text(bin) + "\\S-1-5-21-1\\$R0A1B2C\\LeagueClient\\system.yaml";
+        {
+            Drive only('R', {deleted.c_str()});
+            Choose('R');
+            EXPECT_EQ(state.InstallRoot, "");
+            EXPECT_EQ(state.SearchResults.size(), 1u) << "the walk still lists it";
+        }
+        Drive both('R', {deleted.c_str(), "Games\\LeagueClient\\system.yaml"});
+        Choose('R');
+        EXPECT_EQ(state.InstallRoot, "R:\\Games");
+    }
+    // Only the drive's own recycle bin: a folder of that name further down is someone's folder.
+    Drive nested('R', {"Backup\\RECYCLER\\LeagueClient\\system.yaml"});
+    Choose('R');
+    EXPECT_EQ(state.InstallRoot, "R:\\Backup\\RECYCLER");
 }
 
 }  // namespace

@@ -131,6 +131,21 @@ TEST(LogCleanupTest, CleanLogFilesOverATreeWithoutLogsStillReports) {
     EXPECT_EQ(ui.StatusColour(), kTeal);
 }
 
+TEST(LogCleanupTest, ARootThatCannotBeListedIsReportedInsteadOfTheSuccess) {
+    // Wine as root lists any folder, so the root is one that is gone since the drive was chosen.
+    TempTree tree;
+    FakeControlPort ui;
+    ShowStatus(ui, kBlue, "earlier");
+
+    EXPECT_FALSE(CleanLogFiles(ProgramState{tree / "gone", {}}, ui));
+
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, texts::kLogsListFailed);
+    EXPECT_EQ(ui.messages[0].title, texts::kStepFailedTitle);
+    EXPECT_EQ(ui.Status(), "earlier");
+    EXPECT_FALSE(PathExists(tree / "gone"));
+}
+
 TEST(LogCleanupTest, EmptyInstallRootDeletesNothingOnTheCurrentDrive) {
     // An empty root would make the walk start at the current drive's root.
     TempTree tree;

@@ -9,11 +9,16 @@
 
 #include "core/report.h"
 #include "core/texts.h"
+#include "locate/install_root.h"
+#include "platform/encoding.h"
+#include "platform/handles.h"
 #include "support/fake_control_port.h"
 #include "support/scoped_current_directory.h"
 #include "support/stand_in_process.h"
 #include "support/temp_tree.h"
 #include "support/wine_host.h"
+#include "tuning/dx11_switch.h"
+#include "tuning/home_page.h"
 
 namespace {
 
@@ -215,6 +220,81 @@ TEST_F(OptimizeCommandTest, FailedDx11SwitchAloneIsReported) {
 
     ExpectOnlyMessage(texts::kDx11EnableFailed, texts::kDx11FailedTitle);
     ExpectStatus(kMagenta, kEarlierStatus);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OptimizeCommandTest, AFailedCrossStepWithholdsTheClosingText) {
+    tree.File("Crossbak", "a file, not a folder");
+    Tick({Control::选择框_ALL});
+
+    OptimizeCommand(state, ui);
+
+    ExpectOnlyMessage(texts::kCrossMoveFailed, texts::kStepFailedTitle);
+    EXPECT_TRUE(Dx11Written());
+    EXPECT_TRUE(LogsGone());
+    ExpectStatus(kTeal, texts::kLogsDone);
+}
+
+TEST_F(OptimizeCommandTest, EveryCommandRefusesARootThatNamesNoFolder) {
+    // A folder moved away since the drive was chosen, and the text a lossy conversion once gave.
+    for (const Text& root : {tree / "Moved", tree / "Bj?rn"}) {
+        SCOPED_TRACE(root);
+        ui.captions[Control::标签3] = root;
+        const ProgramState gone{root, {}};
+        Tick({Control::选择框_ALL});
+        const std::vector<void (*)(const ProgramState&, ControlPort&)> commands = {
+            OptimizeCommand, DisableDx11TestMode, ReplaceHomePage, RestoreHomePage};
+        for (auto command : commands) {
+            ui.messages.clear();
+            command(gone, ui);
+            ExpectOnlyMessage(texts::kRootMissingMessage, texts::kRootMissingTitle);
+        }
+        EXPECT_FALSE(PathExists(root));
+    }
+    ui.operations.clear();  // the restore empties the status line, as it does on every refusal
+    ExpectNothingDone();
+}
+
+// Creates the file `relative` (UTF-16) below `folder`: for names GBK cannot hold.
+void WideFile(const Text& folder, const std::wstring& relative) {
+    const std::wstring path = ToWide(folder) + L"\\" + relative;
+    for (size_t i = path.find(L'\\', 3); i != std::wstring::npos; i = path.find(L'\\', i + 1))
+        CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
+    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    EXPECT_TRUE(file.Valid());
+}
+
+TEST_F(OptimizeCommandTest, AFolderThatOnlyLooksLikeTheClientsIsNeverTouched) {
+    // The client in "Games²"; best fit once made that "Games2", whose logs were then deleted and in
+    // which a Cross folder was created.
+    TempTree drive;
+    WideFile(drive.Path(), L"Games\u00b2\\LeagueClient\\system.yaml");
+    WideFile(drive.Path(), L"Games\u00b2\\Cross\\a.dat");
+    drive.File("Games2\\Logs\\keep.log", "decoy");
+    drive.File("Games2\\Game\\Config\\game.cfg", kGameCfg);
+    const TestDrive mapped('V', drive.Path());
+    ASSERT_TRUE(mapped.Ready());
+    FakeControlPort fresh;
+    fresh.drive = "V";
+    ProgramState chosen;
+
+    OnDriveChosen(chosen, fresh);
+    fresh.ticks[Control::选择框_ALL] = 1;
+    OptimizeCommand(chosen, fresh);
+    ReplaceHomePage(chosen, fresh);
+
+    EXPECT_EQ(chosen.InstallRoot, "");
+    EXPECT_EQ(ReadBytes(drive / "Games2\\Logs\\keep.log"), "decoy");
+    EXPECT_EQ(ReadBytes(drive / "Games2\\Game\\Config\\game.cfg"), kGameCfg);
+    EXPECT_FALSE(PathExists(drive / "Games2\\Game\\Config\\game.cfg.bak"));
+    EXPECT_FALSE(PathExists(drive / "Games2\\Cross"));
+    EXPECT_FALSE(PathExists(drive / "Games2\\LeagueClient"));
+    ASSERT_EQ(fresh.messages.size(), 2u);
+    EXPECT_EQ(fresh.messages[0].text, texts::kNoDriveMessage);
+    EXPECT_EQ(fresh.messages[1].text, texts::kNoDriveMessage);
 }
 
 }  // namespace
