@@ -62,9 +62,9 @@ bool CopyContent(HANDLE to, const std::wstring& from) {
     }
 }
 
-// Fills a new file beside `target` with `fill`, flushes it to the disk (so that a crash after the
-// next step cannot leave an empty or partial file under the target's name), then hands its name to
-// `place`. The new file is removed on every path on which `place` did not take it.
+// Fills a new file beside `target` with `fill` (given the open file and its name), flushes it to the disk (so
+// that a crash after the next step cannot leave an empty or partial file under the target's name), then hands
+// its name to `place`. The new file is removed on every path on which `place` did not take it.
 template <typename Fill, typename Place>
 SysResult WriteBeside(const std::wstring& target, Fill fill, Place place) {
     std::wstring temporary;
@@ -75,7 +75,7 @@ SysResult WriteBeside(const std::wstring& target, Fill fill, Place place) {
         file.Reset();
         DeleteFileW(temporary.c_str());
     });
-    if (!fill(file.Get()) || !FlushFileBuffers(file.Get()))
+    if (!fill(file, temporary) || !FlushFileBuffers(file.Get()))
         return SysResult::LastError();
     file.Reset();
     if (!place(temporary))
@@ -127,7 +127,10 @@ SysResult WriteFileWhole(std::string_view path, std::string_view bytes) {
     if (!WritableTarget(target))
         return SysResult::Failure(ERROR_ACCESS_DENIED);
     return WriteBeside(
-        target, [&](HANDLE file) { return WriteAll(file, bytes.data(), bytes.size()); },
+        target,
+        [&](UniqueFile& file, const std::wstring&) {
+            return WriteAll(file.Get(), bytes.data(), bytes.size());
+        },
         [&](const std::wstring& temporary) { return ReplaceTarget(temporary, target); });
 }
 
@@ -139,7 +142,7 @@ SysResult CopyFileWhole(std::string_view from, std::string_view to) {
     if (!WritableTarget(target))
         return SysResult::Failure(ERROR_ACCESS_DENIED);
     return WriteBeside(
-        target, [&](HANDLE file) { return CopyContent(file, source); },
+        target, [&](UniqueFile& file, const std::wstring&) { return CopyContent(file.Get(), source); },
         [&](const std::wstring& temporary) { return ReplaceTarget(temporary, target); });
 }
 
@@ -157,9 +160,34 @@ SysResult CopyFileOnce(std::string_view from, std::string_view to) {
     // Without MOVEFILE_REPLACE_EXISTING the move fails when the name was taken meanwhile (a second
     // copy of the tool made the backup a moment earlier): that backup stands, and ours is dropped.
     const SysResult made = WriteBeside(
-        target, [&](HANDLE file) { return CopyContent(file, source); },
+        target, [&](UniqueFile& file, const std::wstring&) { return CopyContent(file.Get(), source); },
         [&](const std::wstring& temporary) {
             return MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
         });
     return made || !isFile() ? made : SysResult::Success();
+}
+
+SysResult WriteProfileStringWhole(std::string_view section, std::string_view key, std::string_view value,
+                                  std::string_view file) {
+    const std::wstring target = ToWide(file);
+    if (target.empty())
+        return SysResult::Failure(ERROR_INVALID_PARAMETER);
+    if (!WritableTarget(target))
+        return SysResult::Failure(ERROR_ACCESS_DENIED);
+    const bool exists = GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return WriteBeside(
+        target,
+        [&](UniqueFile& copy, const std::wstring& name) {
+            if (exists && !CopyContent(copy.Get(), target))
+                return false;
+            // The INI writer opens the copy by its name; it is closed meanwhile and opened again
+            // for the flush.
+            copy.Reset();
+            if (!WritePrivateProfileStringW(ToWide(section).c_str(), ToWide(key).c_str(),
+                                            ToWide(value).c_str(), name.c_str()))
+                return false;
+            copy.Reset(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            return copy.Valid();
+        },
+        [&](const std::wstring& temporary) { return ReplaceTarget(temporary, target); });
 }

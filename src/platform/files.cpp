@@ -68,9 +68,3 @@ bool CanListFolder(std::string_view path) {
 SysResult MakeDirectory(std::string_view path) {
     return SysResult::FromBool(CreateDirectoryW(AnsiToWide(path).Data(), nullptr));
 }
-
-SysResult WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
-                             std::string_view file) {
-    return SysResult::FromBool(WritePrivateProfileStringW(AnsiToWide(section).Data(), AnsiToWide(key).Data(),
-                                                          AnsiToWide(value).Data(), AnsiToWide(file).Data()));
-}

@@ -32,7 +32,3 @@ bool CanListFolder(std::string_view path);
 
 // Creates one directory; fails when it exists or its parent is missing.
 SysResult MakeDirectory(std::string_view path);
-
-// Sets `key` in `section` of the INI file `file` to `value`.
-SysResult WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
-                             std::string_view file);

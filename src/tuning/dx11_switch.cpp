@@ -26,7 +26,9 @@ Text ConfigFile(const ProgramState& state) {
 }
 
 bool WriteDx11Key(const ProgramState& state, std::string_view value) {
-    return WriteProfileString("General", "DX11BetaTest", value, ConfigFile(state)).Ok();
+    // Whole or not at all: the INI writer rewrites the file in place, and a crash in the middle
+    // of that would leave the game a part of its settings.
+    return WriteProfileStringWhole("General", "DX11BetaTest", value, ConfigFile(state)).Ok();
 }
 
 }  // namespace
