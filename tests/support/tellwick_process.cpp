@@ -196,6 +196,13 @@ void TellwickProcess::Close() const {
     PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
+void TellwickProcess::Kill() const {
+    if (!process_)
+        return;
+    TerminateProcess(process_.Get(), 9);
+    WaitForSingleObject(process_.Get(), 10000);
+}
+
 std::optional<DWORD> TellwickProcess::WaitForExit(DWORD timeoutMs) const {
     if (!process_ || WaitForSingleObject(process_.Get(), timeoutMs) != WAIT_OBJECT_0)
         return std::nullopt;

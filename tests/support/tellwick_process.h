@@ -49,6 +49,8 @@ class TellwickProcess {
 
     // Closes the window with its close box.
     void Close() const;
+    // Ends the process at once, as a crash or a power cut would, and waits until it is gone.
+    void Kill() const;
     // The exit code once the process has ended, or nothing on time-out.
     std::optional<DWORD> WaitForExit(DWORD timeoutMs = 10000) const;
 
