@@ -10,13 +10,13 @@
 #include <optional>
 #include <string>
 
+#include "core/texts.h"
 #include "platform/text.h"
 #include "support/stand_in_process.h"
 #include "support/tellwick_process.h"
 #include "support/temp_tree.h"
 #include "support/wine_host.h"
 #include "tuning/home_page_documents.h"
-#include "tuning/texts.h"
 
 namespace {
 
