@@ -42,4 +42,14 @@ TEST(EncodingTest, DecodesAsGbkWhateverTheProcessCodePage) {
     }
 }
 
+TEST(EncodingTest, ANameGbkCannotHoldIsNeverAnotherName) {
+    // Best fit would make "Games²" the name of another folder, "Games2".
+    EXPECT_EQ(WideToAnsi(L"Games\u00b2"), "Games?");
+    EXPECT_EQ(WideToAnsiExact(L"Games\u00b2"), std::nullopt);
+    EXPECT_EQ(WideToAnsiExact(L"Bj\u00f6rn"), std::nullopt);
+    EXPECT_EQ(WideToAnsiExact(L"\uac8c\uc784"), std::nullopt);
+    EXPECT_EQ(WideToAnsiExact(L"游戏\\LeagueClient"), std::optional<Text>("游戏\\LeagueClient"));
+    EXPECT_EQ(WideToAnsiExact(L""), std::optional<Text>(""));
+}
+
 }  // namespace
