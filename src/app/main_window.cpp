@@ -69,6 +69,7 @@ bool MainWindow::Create(HINSTANCE instance, int showCommand) {
     LayOutControls(controls_, dpi_, font_);
     SendMessageW(ControlHandle(Control::单选框1), BM_SETCHECK, BST_CHECKED, 0);
     FillDriveBox(ControlHandle(Control::驱动器框2));
+    started_ = true;
     ShowWindow(window_, showCommand);
     UpdateWindow(window_);
     return true;
@@ -96,7 +97,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_DESTROY:
-            PostQuitMessage(0);
+            // A window destroyed by a failed start leaves no quit behind: it would close the
+            // start-up error the moment it opens.
+            if (started_)
+                PostQuitMessage(0);
             return 0;
         case WM_NCDESTROY:
             controls_.fill(nullptr);

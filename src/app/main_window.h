@@ -48,6 +48,8 @@ class MainWindow : public BaseWindow<MainWindow>, public ControlPort {
     std::array<std::optional<Colour>, kControlCount> colours_{};
     // Drive searches in progress, nested ones included; the pointer shows that work goes on.
     int searches_ = 0;
+    // Set once Create has succeeded: only a window that started ends the program when destroyed.
+    bool started_ = false;
     unsigned dpi_ = 96;
     ScaledFont font_;
 };

@@ -55,7 +55,7 @@ Text WindowText(HWND window) {
 
 }  // namespace
 
-TellwickProcess::TellwickProcess(const Text& exe, const Text& workingDirectory) {
+TellwickProcess::TellwickProcess(const Text& exe, const Text& workingDirectory, bool waitForWindow) {
     std::wstring commandLine = L"\"" + ToWide(exe) + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -69,6 +69,8 @@ TellwickProcess::TellwickProcess(const Text& exe, const Text& workingDirectory) 
     process_.Reset(info.hProcess);
     CloseHandle(info.hThread);
     processId_ = info.dwProcessId;
+    if (!waitForWindow)
+        return;
     for (int i = 0; i < 1000 && !window_; ++i) {
         window_ = FindProcessWindow(processId_, nullptr, kWindowCaption);
         if (!window_)

@@ -18,8 +18,9 @@ struct MessageBoxSeen {
 
 class TellwickProcess {
    public:
-    // Starts `exe` with `workingDirectory` as its current directory and waits for its window.
-    explicit TellwickProcess(const Text& exe, const Text& workingDirectory);
+    // Starts `exe` with `workingDirectory` as its current directory and, unless told not to, waits
+    // for its window.
+    explicit TellwickProcess(const Text& exe, const Text& workingDirectory, bool waitForWindow = true);
     TellwickProcess(const TellwickProcess&) = delete;
     TellwickProcess& operator=(const TellwickProcess&) = delete;
     // Ends the process if a test left it running.
