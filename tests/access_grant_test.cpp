@@ -8,7 +8,9 @@
 #include <optional>
 #include <vector>
 
+#include "platform/encoding.h"
 #include "support/temp_tree.h"
+#include "tuning/dx11_switch.h"
 
 namespace {
 
@@ -145,6 +147,39 @@ TEST_F(AccessGrantTest, GrantOnARealFolder) {
     EXPECT_FALSE(PathExists(tree / "missing"));
     EXPECT_FALSE(GrantFolderAccess("", WinBuiltinAdministratorsSid, kGenericExecute));
     EXPECT_FALSE(GrantFolderAccessW(nullptr, administrators.Get(), kGenericExecute));
+}
+
+// What Wine keeps of a list: the entries for the owner and for Everyone, mapped onto the folder's
+// Unix permissions, which it reads back as the owner's and Everyone's entries (beside SYSTEM). So
+// an Everyone entry that lets everyone write is the folder's own entry that the switch-on's grant,
+// as written, can be seen to keep here. The Administrators entry itself, and with it
+// GENERIC_EXECUTE, is read back only where access lists are kept (Windows).
+TEST_F(AccessGrantTest, SwitchOnKeepsTheFolderEntriesAsWritten) {
+    Sid everyone{WinWorldSid};
+    TempTree tree;
+    tree.File("Game\\Config\\game.cfg", "[General]\r\n");
+    const std::wstring folder = ToWide(tree / "Game\\Config");
+    AccessList own{Allow(everyone, GENERIC_ALL)};
+    ASSERT_TRUE(WriteFolderAccessList(folder.c_str(), own.Get()));
+    const auto everyoneMask = [&] {
+        const std::optional<FolderAccessList> list = ReadFolderAccessList(folder.c_str());
+        ACCESS_MASK mask = 0;
+        for (const Entry& entry : EntriesOf(list ? list->dacl : nullptr))
+            mask |= entry.sid == everyone.bytes && entry.type == ACCESS_ALLOWED_ACE_TYPE ? entry.mask : 0;
+        return mask;
+    };
+    const ACCESS_MASK before = everyoneMask();
+    ASSERT_TRUE(before & FILE_WRITE_DATA) << "the folder's own list did not take";
+
+    ASSERT_TRUE(EnableDx11TestMode(ProgramState{tree.Path(), {}}));
+    EXPECT_EQ(everyoneMask(), before) << "the grant dropped the folder's own entries";
+    const std::optional<FolderAccessList> written = ReadFolderAccessList(folder.c_str());
+    ASSERT_TRUE(written);
+    for (const Entry& entry : EntriesOf(written->dacl)) {
+        if (entry.sid == administrators.bytes && !(entry.flags & INHERITED_ACE)) {
+            EXPECT_TRUE(entry.mask == 0x20000000u || entry.mask == FILE_GENERIC_EXECUTE) << "GENERIC_EXECUTE";
+        }
+    }
 }
 
 }  // namespace

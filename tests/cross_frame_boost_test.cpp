@@ -15,12 +15,10 @@
 #include "support/fake_control_port.h"
 #include "support/scoped_current_directory.h"
 #include "support/temp_tree.h"
+#include "support/test_data.h"
 #include "support/wine_host.h"
 
 namespace {
-
-// A GBK character whose second byte is a backslash.
-const Text kTrickyCharacter = "\x95\x5C";
 
 // The names in a folder, "." and ".." left out, in sorted order.
 std::vector<std::wstring> Entries(const Text& folder) {

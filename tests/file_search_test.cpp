@@ -13,12 +13,10 @@
 #include "platform/message_pump.h"
 #include "support/nested_handler.h"
 #include "support/temp_tree.h"
+#include "support/test_data.h"
 #include "support/wine_host.h"
 
 namespace {
-
-// A GBK character whose second byte is a backslash.
-const Text kTrickyCharacter = "\x95\x5C";
 
 // "prefix<n>suffix"; built by appending, which GCC 12's -Wrestrict does not misread.
 Text Numbered(std::string_view prefix, int n, std::string_view suffix) {
@@ -217,6 +215,45 @@ TEST_F(FileSearchPumpTest, HandlersRunInsideTheWalkAndSeeTheHitsSoFar) {
     EXPECT_EQ(TextList(hits.begin(), hits.begin() + static_cast<long>(seen.size())), seen);
     EXPECT_EQ(hits[seen.size()], "nested") << "a hit found before the handler ran was missing from the list";
     EXPECT_EQ(std::count(hits.begin(), hits.end(), "nested"), 1);
+}
+
+TEST(FileSearchQuitTest, AQuitInTheMiddleOfAListingEndsTheWalkThere) {
+    // One listing with hits of the first pattern, hits of the last (added once the listing is
+    // done) and subfolders (walked after it). Thousands of patterns that match nothing slow every
+    // entry down, so that the listing spans several pump points.
+    TempTree tree;
+    for (int i = 0; i < 300; ++i) {
+        tree.File(Numbered("f", i, ".yaml"));
+        if (i % 10 == 0) {
+            tree.File(Numbered("f", i, "t.txt"));
+            tree.File(Numbered("f", i, "s\\a.yaml"));
+        }
+    }
+    Text patterns = "*.yaml";
+    for (int i = 0; i < 4000; ++i)
+        patterns += Numbered("|*.none", i, "");
+    patterns += "|*.txt";
+
+    TextList hits;
+    size_t hitsAtQuit = 0;
+    HWND timer = nullptr;
+    NestedHandler closing([&] {
+        if (hits.empty())
+            return;
+        KillTimer(timer, 1);
+        hitsAtQuit = hits.size();
+        PostQuitMessage(6);
+    });
+    timer = closing.Window();
+    SetTimer(timer, 1, USER_TIMER_MINIMUM, nullptr);
+    const DWORD started = GetTickCount();
+    FindFilesRecursive(tree.Path(), patterns, hits);
+    const DWORD took = GetTickCount() - started;
+    KillTimer(timer, 1);
+    EXPECT_EQ(TakeQuit(), 6);
+    ASSERT_GT(hitsAtQuit, 0u) << "no quit during the walk (" << took << " ms)";
+    ASSERT_LT(hitsAtQuit, 300u) << "the quit came after the listing (" << took << " ms)";
+    EXPECT_EQ(hits.size(), hitsAtQuit) << "the walk went on after the quit";
 }
 
 TEST_F(FileSearchPumpTest, AQuitDuringTheWalkStopsEveryLevelAndStaysQueued) {

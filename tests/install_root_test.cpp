@@ -100,6 +100,25 @@ TEST_F(InstallRootTest, FirstCopyInWalkOrderWins) {
     EXPECT_EQ(Shown(), "R:\\A");
 }
 
+TEST_F(InstallRootTest, OfCopiesInSiblingFoldersTheFirstListedGivesTheRoot) {
+    // Wine lists Apps first, whose copy lies deeper: a choice of the last, or of the shortest root,
+    // gives R:\Games instead. The walk takes subfolders in the order the file system lists them.
+    Drive drive('R', {"Apps\\Riot\\LeagueClient\\system.yaml", "Games\\LeagueClient\\system.yaml"});
+    WIN32_FIND_DATAW found;
+    HANDLE listing = FindFirstFileW(L"R:\\*", &found);
+    ASSERT_NE(listing, INVALID_HANDLE_VALUE);
+    std::wstring first;
+    do {
+        if (found.cFileName[0] != L'.')
+            first = found.cFileName;
+    } while (first.empty() && FindNextFileW(listing, &found));
+    FindClose(listing);
+    const Text expected = first == L"Apps" ? "R:\\Apps\\Riot" : "R:\\Games";
+    Choose('R');
+    EXPECT_EQ(state.InstallRoot, expected);
+    EXPECT_EQ(Shown(), expected);
+}
+
 TEST_F(InstallRootTest, EachChoiceAnswersForItsOwnDrive) {
     Drive first('R', {"Games\\LeagueClient\\system.yaml"});
     Drive second('S', {"Other\\Riot\\LeagueClient\\system.yaml"});
@@ -164,6 +183,34 @@ TEST_F(InstallRootTest, ClosingTheWindowDuringTheSearchLeavesEverythingAlone) {
     Choose('R');
     EXPECT_EQ(TakeQuit(), 0) << "the quit must reach the program's message loop";
     EXPECT_EQ(state.InstallRoot, "D:\\Earlier");
+    EXPECT_TRUE(ui.operations.empty());
+}
+
+TEST_F(InstallRootTest, ClosingTheWindowAfterTheClientWasFoundLeavesRootAndLabelUnset) {
+    // The client is found first; its folder's many subfolders keep the walk going for the close.
+    TempTree tree;
+    tree.File("Games\\LeagueClient\\system.yaml", "x");
+    for (int i = 0; i < 300; ++i)
+        tree.Folder("Games\\LeagueClient\\Data\\d" + std::to_string(i));
+    TestDrive drive('R', tree.Path());
+    ASSERT_TRUE(drive.Ready());
+    HWND timer = nullptr;
+    bool closed = false;
+    NestedHandler closing([&] {
+        if (state.SearchResults.empty())
+            return;
+        KillTimer(timer, 1);
+        closed = true;
+        PostQuitMessage(0);
+    });
+    timer = closing.Window();
+    SetTimer(timer, 1, USER_TIMER_MINIMUM, nullptr);
+    Choose('R');
+    KillTimer(timer, 1);
+    ASSERT_TRUE(closed) << "the walk ended before the close";
+    EXPECT_EQ(TakeQuit(), 0);
+    EXPECT_EQ(state.InstallRoot, "");
+    EXPECT_EQ(Shown(), texts::kDrivePrompt);
     EXPECT_TRUE(ui.operations.empty());
 }
 

@@ -13,12 +13,10 @@
 #include "support/fake_control_port.h"
 #include "support/scoped_current_directory.h"
 #include "support/temp_tree.h"
+#include "support/test_data.h"
 #include "support/wine_host.h"
 
 namespace {
-
-// A GBK character whose second byte is a backslash.
-const Text kTrickyCharacter = "\x95\x5C";
 
 TEST(LogCleanupTest, CleansTheSameFilesWithOrWithoutTrailingBackslash) {
     for (const char* suffix : {"", "\\"}) {

@@ -4,25 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "platform/dpi.h"
+#include "support/test_data.h"
 
 namespace {
-
-struct Figure {
-    Control name;
-    RECT rect;  // left, top, width, height at 96 DPI
-};
-
-const Figure kFigures[] = {
-    {Control::超级按钮1, {133, 54, 64, 24}},   {Control::选择框5, {232, 21, 88, 24}},
-    {Control::选择框_ALL, {24, 89, 112, 21}},  {Control::选择框_log, {128, 16, 88, 32}},
-    {Control::选择框_Cross, {24, 14, 88, 36}}, {Control::选择框_DX11, {24, 51, 114, 32}},
-    {Control::按钮3, {262, 26, 64, 28}},       {Control::标签4, {70, 260, 227, 32}},
-    {Control::标签3, {21, 32, 296, 24}},       {Control::驱动器框2, {256, 11, 88, 20}},
-    {Control::标签1, {21, 8, 216, 24}},        {Control::单选框2, {100, 30, 80, 24}},
-    {Control::单选框1, {14, 29, 80, 24}},      {Control::按钮2, {182, 26, 64, 28}},
-    {Control::分组框2, {14, 190, 336, 66}},    {Control::按钮1, {264, 76, 64, 28}},
-    {Control::分组框1, {14, 64, 336, 120}},
-};
 
 TEST(MainWindowDpiTest, LaysOutEveryFigureAtOneAndAHalfTimes) {
     // The tool declares per-monitor awareness in its manifest; this test program does it here.
@@ -39,20 +23,20 @@ TEST(MainWindowDpiTest, LaysOutEveryFigureAtOneAndAHalfTimes) {
 
     RECT outer;
     GetWindowRect(window.Handle(), &outer);
-    EXPECT_EQ(outer.right - outer.left, ScaleForDpi(369, 144));
-    EXPECT_EQ(outer.bottom - outer.top, ScaleForDpi(328, 144));
+    EXPECT_EQ(outer.right - outer.left, ScaleForDpi(kWindowOuterWidth, 144));
+    EXPECT_EQ(outer.bottom - outer.top, ScaleForDpi(kWindowOuterHeight, 144));
     EXPECT_EQ(ScaleForDpi(328, 144), 492);
 
-    for (const Figure& figure : kFigures) {
+    for (const ControlFigure& figure : kControlFigures) {
         HWND control = window.ControlHandle(figure.name);
         RECT rect;
         GetWindowRect(control, &rect);
         MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
         const int id = static_cast<int>(figure.name);
-        EXPECT_EQ(rect.left, ScaleForDpi(figure.rect.left, 144)) << id;
-        EXPECT_EQ(rect.top, ScaleForDpi(figure.rect.top, 144)) << id;
-        EXPECT_EQ(rect.right - rect.left, ScaleForDpi(figure.rect.right, 144)) << id;
-        EXPECT_EQ(rect.bottom - rect.top, ScaleForDpi(figure.rect.bottom, 144)) << id;
+        EXPECT_EQ(rect.left, ScaleForDpi(figure.left, 144)) << id;
+        EXPECT_EQ(rect.top, ScaleForDpi(figure.top, 144)) << id;
+        EXPECT_EQ(rect.right - rect.left, ScaleForDpi(figure.width, 144)) << id;
+        EXPECT_EQ(rect.bottom - rect.top, ScaleForDpi(figure.height, 144)) << id;
     }
 }
 

@@ -8,6 +8,9 @@
 
 #include "core/texts.h"
 #include "platform/encoding.h"
+#include "platform/gdi.h"
+#include "support/refused_control.h"
+#include "support/test_data.h"
 
 namespace {
 
@@ -15,7 +18,6 @@ struct Expected {
     Control name;
     const wchar_t* className;
     Control parent;  // 标签1 stands for the window itself
-    RECT rect;       // left, top, right, bottom relative to the parent's client area
     const char* caption;
 };
 
@@ -23,23 +25,23 @@ constexpr Control kWindow = Control::标签1;
 
 // The layout as users know it.
 const Expected kLayout[] = {
-    {Control::超级按钮1, L"Button", Control::分组框1, {133, 54, 197, 78}, "点我恢复"},
-    {Control::选择框5, L"Button", Control::分组框1, {232, 21, 320, 45}, "待添加"},
-    {Control::选择框_ALL, L"Button", Control::分组框1, {24, 89, 136, 110}, "以上全选"},
-    {Control::选择框_log, L"Button", Control::分组框1, {128, 16, 216, 48}, "log文件清除"},
-    {Control::选择框_Cross, L"Button", Control::分组框1, {24, 14, 112, 50}, "Cross:提帧"},
-    {Control::选择框_DX11, L"Button", Control::分组框1, {24, 51, 138, 83}, "DX11测试模式 ->"},
-    {Control::按钮3, L"Button", Control::分组框2, {262, 26, 326, 54}, "时光机"},
-    {Control::标签4, L"Static", kWindow, {70, 260, 297, 292}, ""},
-    {Control::标签3, L"Static", kWindow, {21, 32, 317, 56}, "友情提示：请选择驱动器，再进行操作"},
-    {Control::驱动器框2, L"ComboBox", kWindow, {256, 11, 344, 31}, nullptr},
-    {Control::标签1, L"Static", kWindow, {21, 8, 237, 32}, "为了加快优化速度，请指定LOL安装盘符：\r\n"},
-    {Control::单选框2, L"Button", Control::分组框2, {100, 30, 180, 54}, "美服主页"},
-    {Control::单选框1, L"Button", Control::分组框2, {14, 29, 94, 53}, "空白主页"},
-    {Control::按钮2, L"Button", Control::分组框2, {182, 26, 246, 54}, "确定"},
-    {Control::分组框2, L"Button", kWindow, {14, 190, 350, 256}, "LOL国服主页替换"},
-    {Control::按钮1, L"Button", Control::分组框1, {264, 76, 328, 104}, "确定"},
-    {Control::分组框1, L"Button", kWindow, {14, 64, 350, 184}, "优化相关"},
+    {Control::超级按钮1, L"Button", Control::分组框1, "点我恢复"},
+    {Control::选择框5, L"Button", Control::分组框1, "待添加"},
+    {Control::选择框_ALL, L"Button", Control::分组框1, "以上全选"},
+    {Control::选择框_log, L"Button", Control::分组框1, "log文件清除"},
+    {Control::选择框_Cross, L"Button", Control::分组框1, "Cross:提帧"},
+    {Control::选择框_DX11, L"Button", Control::分组框1, "DX11测试模式 ->"},
+    {Control::按钮3, L"Button", Control::分组框2, "时光机"},
+    {Control::标签4, L"Static", kWindow, ""},
+    {Control::标签3, L"Static", kWindow, "友情提示：请选择驱动器，再进行操作"},
+    {Control::驱动器框2, L"ComboBox", kWindow, nullptr},
+    {Control::标签1, L"Static", kWindow, "为了加快优化速度，请指定LOL安装盘符：\r\n"},
+    {Control::单选框2, L"Button", Control::分组框2, "美服主页"},
+    {Control::单选框1, L"Button", Control::分组框2, "空白主页"},
+    {Control::按钮2, L"Button", Control::分组框2, "确定"},
+    {Control::分组框2, L"Button", kWindow, "LOL国服主页替换"},
+    {Control::按钮1, L"Button", Control::分组框1, "确定"},
+    {Control::分组框1, L"Button", kWindow, "优化相关"},
 };
 
 class MainWindowTest : public ::testing::Test {
@@ -63,8 +65,8 @@ TEST_F(MainWindowTest, WindowHasItsCaptionSizeAndFixedFrame) {
 
     RECT outer;
     GetWindowRect(window.Handle(), &outer);
-    EXPECT_EQ(outer.right - outer.left, 369);
-    EXPECT_EQ(outer.bottom - outer.top, 328);
+    EXPECT_EQ(outer.right - outer.left, kWindowOuterWidth);
+    EXPECT_EQ(outer.bottom - outer.top, kWindowOuterHeight);
 
     const LONG_PTR style = GetWindowLongPtrW(window.Handle(), GWL_STYLE);
     EXPECT_FALSE(style & WS_MAXIMIZEBOX);
@@ -77,8 +79,8 @@ TEST_F(MainWindowTest, WindowHasItsCaptionSizeAndFixedFrame) {
     // Centred on the screen.
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    EXPECT_NEAR(outer.left, (screenWidth - 369) / 2, 1);
-    EXPECT_NEAR(outer.top, (screenHeight - 328) / 2, 1);
+    EXPECT_NEAR(outer.left, (screenWidth - kWindowOuterWidth) / 2, 1);
+    EXPECT_NEAR(outer.top, (screenHeight - kWindowOuterHeight) / 2, 1);
 }
 
 TEST_F(MainWindowTest, EveryControlHasItsTypeParentRectangleAndCaption) {
@@ -94,10 +96,11 @@ TEST_F(MainWindowTest, EveryControlHasItsTypeParentRectangleAndCaption) {
         RECT rect;
         GetWindowRect(control, &rect);
         MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
-        EXPECT_EQ(rect.left, expected.rect.left) << name;
-        EXPECT_EQ(rect.top, expected.rect.top) << name;
-        EXPECT_EQ(rect.right, expected.rect.right) << name;
-        EXPECT_EQ(rect.bottom, expected.rect.bottom) << name;
+        const ControlFigure& figure = FigureOf(expected.name);
+        EXPECT_EQ(rect.left, figure.left) << name;
+        EXPECT_EQ(rect.top, figure.top) << name;
+        EXPECT_EQ(rect.right, figure.left + figure.width) << name;
+        EXPECT_EQ(rect.bottom, figure.top + figure.height) << name;
 
         if (expected.caption) {
             EXPECT_EQ(window.Caption(expected.name), expected.caption) << name;
@@ -232,6 +235,88 @@ TEST_F(MainWindowTest, DriveBoxSelectsTheCurrentDrive) {
     GetCurrentDirectoryW(MAX_PATH, directory);
     EXPECT_EQ(window.CurrentDrive(), Text(1, static_cast<char>(towupper(directory[0]))));
     EXPECT_GE(SendMessageW(Handle(Control::驱动器框2), CB_GETCOUNT, 0, 0), 1);
+}
+
+TEST_F(MainWindowTest, GroupBoxCaptionsArePaintedBlue) {
+    for (Control group : {Control::分组框1, Control::分组框2}) {
+        HWND box = Handle(group);
+        RECT client;
+        GetClientRect(box, &client);
+        // The null driver has no screen to read back; the group box paints into a memory DC.
+        const ScopedGetDC screen(nullptr);
+        const UniqueGdiObject bitmap(CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
+        HDC memory = CreateCompatibleDC(screen.Get());
+        {
+            const ScopedSelectObject selected(memory, bitmap.Get());
+            SendMessageW(box, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+            // The caption sits on the frame's top edge, within the font's height.
+            int blue = 0;
+            for (int y = 0; y < 24; ++y) {
+                for (int x = 0; x < client.right; ++x)
+                    blue += GetPixel(memory, x, y) == 0x00FF0000 ? 1 : 0;
+            }
+            EXPECT_GT(blue, 0) << "group " << static_cast<int>(group);
+        }
+        DeleteDC(memory);
+    }
+}
+
+// Every message box the window opens, seen from inside: its style, and whether the main
+// window still took input. Each box is answered with OK as soon as it is up.
+struct BoxSeen {
+    UINT style;
+    bool windowEnabled;
+};
+std::vector<BoxSeen> boxesSeen;
+HWND mainWindow = nullptr;
+
+LRESULT CALLBACK WatchMessageBoxes(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_INITDIALOG) {
+        // Wine, as Windows, hands the box's own parameters to its dialog procedure here; this is
+        // the one place the style can be read back from.
+        const auto* box = reinterpret_cast<const MSGBOXPARAMSW*>(call->lParam);
+        boxesSeen.push_back({box->dwStyle, IsWindowEnabled(mainWindow) != FALSE});
+        PostMessageW(call->hwnd, WM_COMMAND, IDOK, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(MainWindowTest, EveryMessageBoxIsTaskModalWithTheErrorIcon) {
+    mainWindow = window.Handle();
+    boxesSeen.clear();
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchMessageBoxes, nullptr, GetCurrentThreadId());
+    ASSERT_TRUE(hook);
+    // Before a drive is chosen, each of the four command buttons answers with a box.
+    for (Control button : {Control::按钮1, Control::超级按钮1, Control::按钮2, Control::按钮3})
+        SendMessageW(Handle(button), BM_CLICK, 0, 0);
+    UnhookWindowsHookEx(hook);
+
+    ASSERT_EQ(boxesSeen.size(), 4u);
+    for (const BoxSeen& box : boxesSeen) {
+        EXPECT_EQ(box.style & 0xF0, 0x10u) << "the error icon";
+        EXPECT_EQ(box.style & 0x2000, 0x2000u) << "task-modal";
+        EXPECT_FALSE(box.windowEnabled) << "the main window took input while the box was open";
+    }
+    EXPECT_TRUE(IsWindowEnabled(window.Handle())) << "closing the box gives the window back";
+}
+
+TEST(MainWindowStartTest, AControlThatCannotBeCreatedFailsTheStart) {
+    MSG quit;
+    // Windows of earlier tests, destroyed, have asked to quit.
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    for (const wchar_t* className : {L"Button", L"Static", L"ComboBox"}) {
+        const RefusedControl refused(className);
+        ASSERT_TRUE(refused.Active());
+        ProgramState state;
+        MainWindow window(state);
+        EXPECT_FALSE(window.Create(GetModuleHandleW(nullptr), SW_SHOWNORMAL)) << className;
+        EXPECT_EQ(window.Handle(), nullptr);
+        EXPECT_EQ(FindWindowW(nullptr, L"Tellwick1.4"), nullptr) << "a window was left";
+        EXPECT_FALSE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+            << "a quit was left behind: it would close the start-up error at once";
+    }
 }
 
 }  // namespace

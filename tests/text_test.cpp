@@ -3,10 +3,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include "support/test_data.h"
 
-// "\x95\x5C" is a GBK character whose second byte is a backslash.
-const Text kTrickyCharacter = "\x95\x5C";
+namespace {
 
 TEST(TextTest, FindsOnCharacterBoundariesOnly) {
     EXPECT_EQ(FindText("abc", "b"), 2);
