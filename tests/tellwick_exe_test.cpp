@@ -191,3 +191,33 @@ TEST_F(TellwickExeTest, OptimizeRefusesWhileTheLauncherRuns) {
 }
 
 }  // namespace
+
+namespace {
+
+// A string of the executable's version resource, as Explorer's Details tab reads it.
+Text VersionString(const std::vector<BYTE>& info, const char* block, const char* name) {
+    void* value = nullptr;
+    UINT length = 0;
+    const std::wstring path = L"\\StringFileInfo\\" + ToWide(block) + L"\\" + ToWide(name);
+    if (!VerQueryValueW(info.data(), path.c_str(), &value, &length) || length == 0)
+        return "(missing)";
+    return WideToAnsi(static_cast<const wchar_t*>(value));
+}
+
+TEST(TellwickExeVersionTest, NamesThePublisherAndDescribesItselfInEnglishAndChinese) {
+    const std::wstring exe = ToWide(TellwickExePath());
+    std::vector<BYTE> info(GetFileVersionInfoSizeW(exe.c_str(), nullptr));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    const std::pair<const char*, Text> languages[] = {{"040904B0", "Tellwick game client tuner"},
+                                                      {"080404B0", "Tellwick 游戏客户端优化工具"}};
+    for (const auto& [block, description] : languages) {
+        EXPECT_EQ(VersionString(info, block, "FileDescription"), description) << block;
+        EXPECT_EQ(VersionString(info, block, "CompanyName"), "The Tellwick authors") << block;
+        EXPECT_EQ(VersionString(info, block, "LegalCopyright"), "Copyright (c) 2026 The Tellwick authors")
+            << block;
+        EXPECT_EQ(VersionString(info, block, "ProductVersion"), "1.4") << block;
+    }
+}
+
+}  // namespace
