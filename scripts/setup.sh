@@ -11,6 +11,7 @@ packages=(
     locales fonts-wqy-microhei
     googletest
     zip unzip
+    osslsigncode openssl
     clang-format clang-tidy
 )
 
