@@ -2,11 +2,11 @@
 #include "app/control_layout.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
 
 #include "app/control_table.h"
 #include "platform/dpi.h"
 #include "platform/encoding.h"
+#include "platform/system_dlls.h"
 #include "win/drive_combo.h"
 #include "win/group_box.h"
 
@@ -76,7 +76,7 @@ bool CreateControls(HWND window, HINSTANCE instance, ControlHandles& controls) {
             controls[static_cast<size_t>(spec.name)] = control;
             // Themed radio buttons ignore the text colour they are given.
             if (spec.type == ControlType::RadioBox)
-                SetWindowTheme(control, L"", L"");
+                UseClassicLook(control);
             if (spec.type == ControlType::GroupBox && !MakeColouredGroupBox(control))
                 return false;
         }

@@ -10,6 +10,7 @@
 #include "platform/dpi.h"
 #include "platform/drives.h"
 #include "platform/encoding.h"
+#include "platform/system_dlls.h"
 #include "tuning/dx11_switch.h"
 #include "tuning/home_page.h"
 #include "tuning/optimize_command.h"
@@ -34,8 +35,9 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::Create(HINSTANCE instance, int showCommand) {
-    INITCOMMONCONTROLSEX common{sizeof common, ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&common);
+    // The group boxes cannot pass their children's events on without COMCTL32's subclassing.
+    if (!LoadCommonControls())
+        return false;
 
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;

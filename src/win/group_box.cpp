@@ -1,12 +1,10 @@
 // The coloured group box: its own painting and the forwarding of its children's messages.
 #include "win/group_box.h"
 
-#include <commctrl.h>
-#include <uxtheme.h>
-
 #include <string>
 
 #include "platform/gdi.h"
+#include "platform/system_dlls.h"
 
 namespace {
 
@@ -64,18 +62,18 @@ LRESULT CALLBACK GroupBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM l
             return TRUE;
         }
         case WM_NCDESTROY:
-            RemoveWindowSubclass(window, GroupBoxProc, 0);
+            RemoveSubclass(window, GroupBoxProc, 0);
             break;
         default:
             break;
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return DefaultSubclassProc(window, message, wParam, lParam);
 }
 
 }  // namespace
 
 bool MakeColouredGroupBox(HWND groupBox) {
     // Themed group boxes ignore the text colour they are given.
-    SetWindowTheme(groupBox, L"", L"");
-    return SetWindowSubclass(groupBox, GroupBoxProc, 0, 0) != FALSE;
+    UseClassicLook(groupBox);
+    return SubclassWindow(groupBox, GroupBoxProc, 0, 0).Ok();
 }
