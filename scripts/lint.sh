@@ -1,9 +1,20 @@
 #!/usr/bin/env bash
 # Checks the C++ sources without changing them: clang-format's layout on src/, tests/ and bench/,
 # and clang-tidy (.clang-tidy) on src/. Prints what it finds; exits 1 when it finds anything.
+# A check that cannot run (a tool missing, clang-tidy crashing) fails the lint as well: no finding
+# is reported for code nothing looked at.
 #   LINT_BUILD_DIR   build folder for the compile database (default build/lint; configured, not built)
+#   CLANG_TIDY       the clang-tidy program (default clang-tidy)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+clang_tidy=${CLANG_TIDY:-clang-tidy}
+for tool in clang-format "$clang_tidy"; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "lint: $tool is not installed, so nothing was checked (scripts/setup.sh installs it)"
+        exit 1
+    fi
+done
 
 build=${LINT_BUILD_DIR:-build/lint}
 jobs=$(nproc)
@@ -49,10 +60,23 @@ mapfile -t units < <(find src -type f -name '*.cpp' | sort)
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 printf '%s\n' "${units[@]}" | xargs -P "$jobs" -I{} sh -c \
-    'out=$0 db=$1; shift; clang-tidy --quiet -p "$db" "$@" >"$out/$(echo "$1" | tr / _).txt" 2>/dev/null || true' \
-    "$out" "$db" {} "${extra[@]}"
+    'out=$0 db=$1 tidy=$2; shift 2; f=$out/$(echo "$1" | tr / _)
+     "$tidy" --quiet -p "$db" "$@" >"$f.txt" 2>"$f.err"; echo $? >"$f.rc"' \
+    "$out" "$db" "$clang_tidy" {} "${extra[@]}" || true
+# clang-tidy exits 1 when a file does not compile, and says so in error findings; any other exit
+# (or none) means that the checks did not run through.
+broken=0
+for unit in "${units[@]}"; do
+    f=$out/$(echo "$unit" | tr / _)
+    rc=$(cat "$f.rc" 2>/dev/null || echo none)
+    [ "$rc" = 0 ] && continue
+    [ "$rc" = 1 ] && grep -qE '^([^ ].*:[0-9]+:[0-9]+: )?error:' "$f.txt" && continue
+    echo "clang-tidy: did not run through on $unit (exit code $rc): $(tail -n 2 "$f.err" 2>/dev/null | tr '\n' ' ')"
+    broken=$((broken + 1))
+done
+[ "$broken" -eq 0 ] || found=1
 # A finding in a header shows up once for every file that includes it.
-report=$(cat "$out"/*.txt | grep -E '^([^ ].*:[0-9]+:[0-9]+: )?(warning|error):' | sort -u || true)
+report=$(cat "$out"/*.txt 2>/dev/null | grep -E '^([^ ].*:[0-9]+:[0-9]+: )?(warning|error):' | sort -u || true)
 if [ -n "$report" ]; then
     echo "$report"
     echo "clang-tidy findings by check:"
@@ -60,4 +84,5 @@ if [ -n "$report" ]; then
     found=1
 fi
 echo "clang-tidy: $(printf '%s' "$report" | grep -c . || true) findings in ${#units[@]} files of src/"
+[ "$broken" -eq 0 ] || echo "clang-tidy: $broken of ${#units[@]} files were not checked"
 exit "$found"

@@ -6,7 +6,7 @@
 #   TELLWICK_SIGN_PFX            the certificate with its private key, a PKCS#12 (.pfx) file
 #   TELLWICK_SIGN_PASSWORD       the PFX file's password
 #   TELLWICK_SIGN_CAFILE         optional: the certificates the signature is checked against
-#                                (default: the system's certificate authorities)
+#                                (default: the system certificate store)
 #   TELLWICK_SIGN_TIMESTAMP_URL  optional: an RFC 3161 time-stamping server, so that the signature
 #                                stays valid after the certificate expires
 # On any failure the executable is left as it was and the exit code is 1.
@@ -33,7 +33,7 @@ printf '%s' "${TELLWICK_SIGN_PASSWORD:-}" | osslsigncode "${args[@]}" -in "$exe"
 
 check=(verify -in "$signed")
 [ -z "${TELLWICK_SIGN_CAFILE:-}" ] || check+=(-CAfile "$TELLWICK_SIGN_CAFILE")
-osslsigncode "${check[@]}" >/dev/null 2>&1 || fail "the signature does not verify against ${TELLWICK_SIGN_CAFILE:-the system's certificate authorities}"
+osslsigncode "${check[@]}" >/dev/null 2>&1 || fail "the signature does not verify against ${TELLWICK_SIGN_CAFILE:-the system certificate store}"
 chmod --reference="$exe" "$signed"
 mv -f "$signed" "$exe"
 echo "sign: signed $exe"
