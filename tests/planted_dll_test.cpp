@@ -70,8 +70,8 @@ class ScopedNativeFirst {
    public:
     ScopedNativeFirst(const std::wstring& program, const std::set<std::string>& dlls) : dlls_(dlls) {
         const std::wstring key = L"Software\\Wine\\AppDefaults\\" + program + L"\\DllOverrides";
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key_,
-                            nullptr) != ERROR_SUCCESS)
+        if (dlls_.empty() || RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                             nullptr, &key_, nullptr) != ERROR_SUCCESS)
             return;
         for (const std::string& dll : dlls_) {
             static constexpr wchar_t kOrder[] = L"native,builtin";
