@@ -13,6 +13,7 @@ packages=(
     zip unzip
     osslsigncode openssl
     clang-format clang-tidy
+    clang libfuzzer-14-dev ntfs-3g python3
 )
 
 missing=()
