@@ -63,6 +63,19 @@ DWORD AttributesOf(const std::wstring& path) {
     return GetFileAttributesW(path.c_str());
 }
 
+// Without a device entry Wine opens \\.\X: as the drive's folder, which cannot be read.
+bool DeviceReadable(const std::wstring& device) {
+    HANDLE file = CreateFileW(device.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    char sector[512];
+    DWORD got = 0;
+    const bool read = ReadFile(file, sector, sizeof sector, &got, nullptr) && got == sizeof sector;
+    CloseHandle(file);
+    return read;
+}
+
 }  // namespace
 
 std::string UnixPathOf(std::string_view windowsPath) {
@@ -110,14 +123,54 @@ bool RemoveDirectoryLink(std::string_view link) {
     return WaitFor([&] { return AttributesOf(wideLink) == INVALID_FILE_ATTRIBUTES; });
 }
 
-TestDrive::TestDrive(char letter, std::string_view folder) : letter_(letter) {
+namespace {
+
+// The prefix's dosdevices entry `name` ("p:", "p::"); empty (and a failed test) without a prefix.
+std::string DosDevicesEntry(const std::string& name) {
     char prefix[MAX_PATH] = "";
     if (!GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix)) {
         ADD_FAILURE() << "WINEPREFIX is not set: tests run in the project's own Wine prefix";
-        return;
+        return {};
     }
+    return std::string(prefix) + "/dosdevices/" + name;
+}
+
+}  // namespace
+
+TestDrive::TestDrive(char letter, std::string_view folder, std::string_view probe) : letter_(letter) {
+    linkPath_ = DosDevicesEntry(std::string(1, static_cast<char>(letter | 0x20)) + ":");
+    if (linkPath_.empty())
+        return;
+    const std::wstring probePath = ToWide(Root() + Text(probe));
+    ready_ = RunOnHost("ln -sfn " + ShellQuote(UnixPathOf(folder)) + " " + ShellQuote(linkPath_)) &&
+             WaitFor([&] { return AttributesOf(probePath) != INVALID_FILE_ATTRIBUTES; });
+    if (!ready_)
+        ADD_FAILURE() << "cannot map drive " << letter;
+}
+
+TestVolumeDevice::TestVolumeDevice(char letter, std::string_view image) {
+    linkPath_ = DosDevicesEntry(std::string(1, static_cast<char>(letter | 0x20)) + "::");
+    if (linkPath_.empty())
+        return;
+    device_ = std::wstring(L"\\\\.\\") + static_cast<wchar_t>(letter) + L":";
+    ready_ = RunOnHost("ln -sfn " + ShellQuote(UnixPathOf(image)) + " " + ShellQuote(linkPath_)) &&
+             WaitFor([&] { return DeviceReadable(device_); });
+    if (!ready_)
+        ADD_FAILURE() << "cannot make " << image << " the device of drive " << letter;
+}
+
+TestVolumeDevice::~TestVolumeDevice() {
+    if (linkPath_.empty())
+        return;
+    RunOnHost("rm -f " + ShellQuote(linkPath_));
+    WaitFor([&] { return !DeviceReadable(device_); });
+}
+
+TestDrive::TestDrive(char letter, std::string_view folder) : letter_(letter) {
     const char lower = static_cast<char>(letter | 0x20);
-    linkPath_ = std::string(prefix) + "/dosdevices/" + lower + ":";
+    linkPath_ = DosDevicesEntry(std::string(1, lower) + ":");
+    if (linkPath_.empty())
+        return;
     const std::string target = UnixPathOf(folder);
     const std::string command = "ln -sfn " + ShellQuote(target) + " " + ShellQuote(linkPath_);
     const std::wstring root = std::wstring(1, static_cast<wchar_t>(letter)) + L":\\";

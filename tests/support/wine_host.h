@@ -14,6 +14,9 @@
 class TestDrive {
    public:
     TestDrive(char letter, std::string_view folder);
+    // For a folder the test cannot write to (a read-only mount): `probe`, a path relative to the
+    // folder that exists there, tells it apart from what the letter pointed at before.
+    TestDrive(char letter, std::string_view folder, std::string_view probe);
     TestDrive(const TestDrive&) = delete;
     TestDrive& operator=(const TestDrive&) = delete;
     ~TestDrive();
@@ -26,6 +29,22 @@ class TestDrive {
    private:
     char letter_;
     std::string linkPath_;
+    bool ready_ = false;
+};
+
+// Makes `image` (a file) the device behind drive `letter` for the object's lifetime, as Wine's
+// "x::" entry in dosdevices names a drive's device: \\.\X: then opens and reads the image.
+class TestVolumeDevice {
+   public:
+    TestVolumeDevice(char letter, std::string_view image);
+    TestVolumeDevice(const TestVolumeDevice&) = delete;
+    TestVolumeDevice& operator=(const TestVolumeDevice&) = delete;
+    ~TestVolumeDevice();
+    bool Ready() const { return ready_; }
+
+   private:
+    std::string linkPath_;
+    std::wstring device_;
     bool ready_ = false;
 };
 

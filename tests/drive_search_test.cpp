@@ -1,0 +1,152 @@
+// FindFilesOnDrive on real NTFS images: the file table's hits against the walk of the same image
+// mounted through ntfs-3g and mapped as a drive, the fall-back to the walk, and a quit.
+#include "locate/drive_search.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "locate/file_search.h"
+#include "platform/encoding.h"
+#include "platform/message_pump.h"
+#include "support/ntfs_images.h"
+#include "support/temp_tree.h"
+#include "support/wine_host.h"
+
+namespace {
+
+constexpr char kLetter = 'P';
+
+std::vector<std::wstring> Components(const Text& path) {
+    std::vector<std::wstring> parts;
+    const std::wstring wide = ToWide(path);
+    for (std::size_t from = 0;;) {
+        const std::size_t end = wide.find(L'\\', from);
+        parts.push_back(wide.substr(from, end - from));
+        if (end == std::wstring::npos)
+            return parts;
+        from = end + 1;
+    }
+}
+
+// NTFS collation: letters compared upper-cased, a prefix first, names equal but for case by their
+// units.
+bool NameLess(const std::wstring& a, const std::wstring& b) {
+    const int order = CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                           static_cast<int>(b.size()), TRUE);
+    return order == CSTR_EQUAL ? a < b : order == CSTR_LESS_THAN;
+}
+
+// The walk's hits as the walk lists them on Windows, where a folder is listed in its index's
+// collation order. ntfs-3g lists a folder whose index has outgrown its file record in the order
+// of the index's blocks instead, so the walk of the mount is put into that order before it is
+// compared: a folder's files first, then its subfolders, each group by collation.
+TextList InCollationOrder(TextList hits) {
+    std::stable_sort(hits.begin(), hits.end(), [](const Text& x, const Text& y) {
+        const std::vector<std::wstring> a = Components(x), b = Components(y);
+        for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+            if (a[i] == b[i])
+                continue;
+            const bool aFile = i + 1 == a.size(), bFile = i + 1 == b.size();
+            if (aFile != bFile)
+                return aFile;
+            return NameLess(a[i], b[i]);
+        }
+        return false;
+    });
+    return hits;
+}
+
+bool Contains(const TextList& list, const Text& entry) {
+    return std::find(list.begin(), list.end(), entry) != list.end();
+}
+
+TEST(DriveSearchTest, TheTableListsWhatTheWalkListsOnEveryImage) {
+    for (const auto& [image, probe] : {std::pair{"mixed", "Games"}, std::pair{"fragmented", "many"}}) {
+        SCOPED_TRACE(image);
+        TestDrive drive(kLetter, NtfsMount(image), probe);
+        TestVolumeDevice device(kLetter, NtfsImage(image));
+        ASSERT_TRUE(drive.Ready() && device.Ready());
+        for (const char* pattern : {"system.yaml", "*"}) {
+            SCOPED_TRACE(pattern);
+            TextList walked;
+            FindFilesRecursive("P:\\", pattern, walked);
+            TextList read = {"earlier"};
+            const DriveSearch search = FindFilesOnDrive(kLetter, pattern, read);
+            EXPECT_TRUE(search.readTable);
+            EXPECT_EQ(search.count, static_cast<int>(read.size()));
+            read.erase(read.begin());
+            EXPECT_EQ(read, InCollationOrder(walked));
+            // Folders small enough to keep their index in their record list in collation order
+            // on the mount too, and the client's file lies in none of the others.
+            if (std::string_view(image) == "mixed" && std::string_view(pattern) == "system.yaml") {
+                EXPECT_EQ(read, walked);
+            }
+        }
+    }
+}
+
+TEST(DriveSearchTest, TheTableKeepsHardLinksAndLeavesOutShortNamesLinksAndDeletedFiles) {
+    TestDrive drive(kLetter, NtfsMount("mixed"), "Games");
+    TestVolumeDevice device(kLetter, NtfsImage("mixed"));
+    ASSERT_TRUE(drive.Ready() && device.Ready());
+    TextList hits;
+    ASSERT_TRUE(FindFilesOnDrive(kLetter, "*", hits).readTable);
+    for (const char* linked :
+         {"P:\\Games\\LeagueClient\\system.yaml", "P:\\Backup\\system.yaml", "P:\\Backup\\链接\\system.yaml",
+          "P:\\中文\\英雄联盟\\LeagueClient\\system.yaml", "P:\\Long Folder Name\\settings-system.yaml"})
+        EXPECT_TRUE(Contains(hits, linked)) << linked;
+    // 41 names of one file, most of them in an extension record of its attribute list.
+    EXPECT_EQ(
+        std::count_if(hits.begin(), hits.end(), [](const Text& h) { return h.starts_with("P:\\Many\\"); }),
+        41);
+    for (const Text& hit : hits) {
+        EXPECT_FALSE(hit.starts_with("P:\\Link\\") || hit.starts_with("P:\\Deleted") ||
+                     hit.find("Gone") != Text::npos || hit.find("LONGFO~1") != Text::npos ||
+                     hit.ends_with("SYSTEM.YAM"))
+            << hit;
+    }
+}
+
+TEST(DriveSearchTest, ADriveThatCannotBeReadAsAVolumeIsWalked) {
+    TestDrive drive(kLetter, NtfsMount("mixed"), "Games");
+    ASSERT_TRUE(drive.Ready());
+    TextList walked;
+    FindFilesRecursive("P:\\", "system.yaml", walked);
+    ASSERT_FALSE(walked.empty());
+
+    // Without a device Wine opens \\.\P: as the drive's folder, which reads nothing.
+    TextList hits;
+    EXPECT_FALSE(FindFilesOnDrive(kLetter, "system.yaml", hits).readTable);
+    EXPECT_EQ(hits, walked);
+
+    // A volume that opens but is cut off before its file table.
+    TempTree tree;
+    WriteBytes(tree / "cut.img", ReadBytes(NtfsImage("mixed")).substr(0, 1 << 20));
+    TestVolumeDevice device(kLetter, tree / "cut.img");
+    ASSERT_TRUE(device.Ready());
+    hits.clear();
+    EXPECT_FALSE(FindFilesOnDrive(kLetter, "system.yaml", hits).readTable);
+    EXPECT_EQ(hits, walked);
+}
+
+TEST(DriveSearchTest, AQuitWhileTheTableIsReadEndsTheSearchAndStaysQueued) {
+    TestDrive drive(kLetter, NtfsMount("mixed"), "Games");
+    TestVolumeDevice device(kLetter, NtfsImage("mixed"));
+    ASSERT_TRUE(drive.Ready() && device.Ready());
+    PostQuitMessage(7);
+    TextList hits = {"earlier"};
+    const DriveSearch search = FindFilesOnDrive(kLetter, "system.yaml", hits);
+    EXPECT_TRUE(search.readTable);
+    EXPECT_EQ(search.count, 1);
+    EXPECT_EQ(hits, TextList{"earlier"});
+    MSG quit;
+    ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 7u);
+}
+
+}  // namespace
