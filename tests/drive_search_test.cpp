@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "locate/file_search.h"
+#include "locate/install_root.h"
 #include "platform/encoding.h"
 #include "platform/message_pump.h"
+#include "support/fake_control_port.h"
 #include "support/ntfs_images.h"
 #include "support/temp_tree.h"
 #include "support/wine_host.h"
@@ -76,7 +78,7 @@ TEST(DriveSearchTest, TheTableListsWhatTheWalkListsOnEveryImage) {
             TextList walked;
             FindFilesRecursive("P:\\", pattern, walked);
             TextList read = {"earlier"};
-            const DriveSearch search = FindFilesOnDrive(kLetter, pattern, read);
+            const DriveSearch search = FindFilesOnDrive("P", pattern, read);
             EXPECT_TRUE(search.readTable);
             EXPECT_EQ(search.count, static_cast<int>(read.size()));
             read.erase(read.begin());
@@ -95,7 +97,7 @@ TEST(DriveSearchTest, TheTableKeepsHardLinksAndLeavesOutShortNamesLinksAndDelete
     TestVolumeDevice device(kLetter, NtfsImage("mixed"));
     ASSERT_TRUE(drive.Ready() && device.Ready());
     TextList hits;
-    ASSERT_TRUE(FindFilesOnDrive(kLetter, "*", hits).readTable);
+    ASSERT_TRUE(FindFilesOnDrive("P", "*", hits).readTable);
     for (const char* linked :
          {"P:\\Games\\LeagueClient\\system.yaml", "P:\\Backup\\system.yaml", "P:\\Backup\\链接\\system.yaml",
           "P:\\中文\\英雄联盟\\LeagueClient\\system.yaml", "P:\\Long Folder Name\\settings-system.yaml"})
@@ -121,7 +123,7 @@ TEST(DriveSearchTest, ADriveThatCannotBeReadAsAVolumeIsWalked) {
 
     // Without a device Wine opens \\.\P: as the drive's folder, which reads nothing.
     TextList hits;
-    EXPECT_FALSE(FindFilesOnDrive(kLetter, "system.yaml", hits).readTable);
+    EXPECT_FALSE(FindFilesOnDrive("P", "system.yaml", hits).readTable);
     EXPECT_EQ(hits, walked);
 
     // A volume that opens but is cut off before its file table.
@@ -130,8 +132,27 @@ TEST(DriveSearchTest, ADriveThatCannotBeReadAsAVolumeIsWalked) {
     TestVolumeDevice device(kLetter, tree / "cut.img");
     ASSERT_TRUE(device.Ready());
     hits.clear();
-    EXPECT_FALSE(FindFilesOnDrive(kLetter, "system.yaml", hits).readTable);
+    EXPECT_FALSE(FindFilesOnDrive("P", "system.yaml", hits).readTable);
     EXPECT_EQ(hits, walked);
+}
+
+TEST(DriveSearchTest, ChoosingTheDriveLeavesTheRootLabelAndResultsTheWalkLeaves) {
+    TestDrive drive(kLetter, NtfsMount("mixed"), "Games");
+    ASSERT_TRUE(drive.Ready());
+    FakeControlPort walkedUi, readUi;
+    walkedUi.drive = readUi.drive = "P";
+    ProgramState walked, read;
+    walked.SearchResults = read.SearchResults = {"Q:\\LeagueClient\\system.yaml"};
+    OnDriveChosen(walked, walkedUi);
+    {
+        TestVolumeDevice device(kLetter, NtfsImage("mixed"));
+        ASSERT_TRUE(device.Ready());
+        OnDriveChosen(read, readUi);
+    }
+    EXPECT_FALSE(read.InstallRoot.empty());
+    EXPECT_EQ(read.InstallRoot, walked.InstallRoot);
+    EXPECT_EQ(readUi.Caption(Control::标签3), walkedUi.Caption(Control::标签3));
+    EXPECT_EQ(read.SearchResults, walked.SearchResults);
 }
 
 TEST(DriveSearchTest, AQuitWhileTheTableIsReadEndsTheSearchAndStaysQueued) {
@@ -140,7 +161,7 @@ TEST(DriveSearchTest, AQuitWhileTheTableIsReadEndsTheSearchAndStaysQueued) {
     ASSERT_TRUE(drive.Ready() && device.Ready());
     PostQuitMessage(7);
     TextList hits = {"earlier"};
-    const DriveSearch search = FindFilesOnDrive(kLetter, "system.yaml", hits);
+    const DriveSearch search = FindFilesOnDrive("P", "system.yaml", hits);
     EXPECT_TRUE(search.readTable);
     EXPECT_EQ(search.count, 1);
     EXPECT_EQ(hits, TextList{"earlier"});

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include "core/texts.h"
+#include "locate/install_root.h"
 #include "platform/encoding.h"
 #include "platform/text.h"
+#include "support/fake_control_port.h"
+#include "support/ntfs_images.h"
 #include "support/stand_in_process.h"
 #include "support/tellwick_process.h"
 #include "support/temp_tree.h"
@@ -100,6 +103,27 @@ TEST_F(TellwickExeTest, ChoosingADriveShowsTheInstallRootFound) {
     EXPECT_TRUE(tool.WaitForCaption(Control::标签3, "X:\\Games")) << tool.Caption(Control::标签3);
     // Finding the root reports nothing else.
     EXPECT_EQ(tool.Caption(Control::标签4), "");
+    tool.Close();
+    EXPECT_EQ(tool.WaitForExit(), std::optional<DWORD>(0));
+}
+
+// Wine lets the tool open \\.\P: when the prefix names an image as P's device, as Windows lets an
+// administrator open a volume: the tool then reads the image's file table instead of walking.
+TEST_F(TellwickExeTest, ChoosingAnNtfsDriveThatOpensAsAVolumeShowsTheRootTheWalkFinds) {
+    TestDrive ntfsDrive('P', NtfsMount("mixed"), "Games");
+    ASSERT_TRUE(ntfsDrive.Ready());
+    ProgramState walked;
+    FakeControlPort walkedUi;
+    walkedUi.drive = "P";
+    OnDriveChosen(walked, walkedUi);
+    ASSERT_FALSE(walked.InstallRoot.empty());
+
+    TestVolumeDevice device('P', NtfsImage("mixed"));
+    ASSERT_TRUE(device.Ready());
+    TellwickProcess tool(ToolPath(), "C:\\");
+    ASSERT_TRUE(tool.Started());
+    tool.ChooseDrive('P');
+    EXPECT_TRUE(tool.WaitForCaption(Control::标签3, walked.InstallRoot)) << tool.Caption(Control::标签3);
     tool.Close();
     EXPECT_EQ(tool.WaitForExit(), std::optional<DWORD>(0));
 }

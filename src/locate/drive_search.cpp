@@ -20,7 +20,7 @@ class VolumeBytes : public ntfs::ByteSource {
    public:
     explicit VolumeBytes(RawVolume& volume) : volume_(volume) {}
     bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t size) override {
-        return volume_.Read(offset, out, size);
+        return volume_.Read(offset, out, size).Ok();
     }
 
    private:
@@ -81,16 +81,19 @@ Text HitText(const Text& start, const std::wstring& relative) {
 
 }  // namespace
 
-DriveSearch FindFilesOnDrive(char letter, const Text& pattern, TextList& results) {
-    std::optional<RawVolume> volume = RawVolume::OpenNtfs(letter);
+DriveSearch FindFilesOnDrive(const Text& drive, const Text& pattern, TextList& results) {
+    std::optional<RawVolume> volume;
+    if (drive.size() == 1)
+        volume = RawVolume::OpenNtfs(drive[0]);
     if (!volume)
-        return FindFilesOnDrive(letter, pattern, results, nullptr);
+        return FindFilesOnDrive(drive, pattern, results, nullptr);
     VolumeBytes bytes(*volume);
-    return FindFilesOnDrive(letter, pattern, results, &bytes);
+    return FindFilesOnDrive(drive, pattern, results, &bytes);
 }
 
-DriveSearch FindFilesOnDrive(char letter, const Text& pattern, TextList& results, ntfs::ByteSource* volume) {
-    const Text start = Text(1, letter) + ":\\";
+DriveSearch FindFilesOnDrive(const Text& drive, const Text& pattern, TextList& results,
+                             ntfs::ByteSource* volume) {
+    const Text start = drive + ":\\";
     if (volume && !pattern.empty() && pattern.find('|') == Text::npos) {
         const NamePattern match(ToWide(pattern));
         ThrottledMessagePump pump;

@@ -13,12 +13,13 @@ struct DriveSearch {
     bool readTable;  // the hits came from the file table, not from a walk
 };
 
-// Appends to `results` exactly what FindFilesRecursive(letter + ":\", pattern, results) would
+// Appends to `results` exactly what FindFilesRecursive(drive + ":\", pattern, results) would
 // append: the same hit texts in the same order. The file table is read when the drive is a local
 // NTFS volume that can be opened for reading (which takes administrator rights) and `pattern` is
 // a single pattern; otherwise, and whenever the table cannot be read, the drive is walked. The
 // window stays responsive meanwhile, and a quit stops the search as it stops the walk.
-DriveSearch FindFilesOnDrive(char letter, const Text& pattern, TextList& results);
+DriveSearch FindFilesOnDrive(const Text& drive, const Text& pattern, TextList& results);
 
 // The same with the volume's bytes given instead of opened; null walks.
-DriveSearch FindFilesOnDrive(char letter, const Text& pattern, TextList& results, ntfs::ByteSource* volume);
+DriveSearch FindFilesOnDrive(const Text& drive, const Text& pattern, TextList& results,
+                             ntfs::ByteSource* volume);

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "locate/file_search.h"
+#include "locate/drive_search.h"
 #include "platform/message_pump.h"
 
 namespace {
@@ -36,13 +36,15 @@ bool InRecycleBin(std::string_view rest) {
 }  // namespace
 
 void OnDriveChosen(ProgramState& state, ControlPort& ui) {
-    const Text start = ui.CurrentDrive() + ":\\";
+    const Text drive = ui.CurrentDrive();
+    const Text start = drive + ":\\";
     // SearchResults keeps every hit of the run, but this choice answers for its own drive only:
     // what earlier choices found, and what a nested search of another drive adds in the middle of
     // this one, is passed over.
     const size_t firstOwn = state.SearchResults.size();
-    const size_t end = static_cast<size_t>(FindFilesRecursive(start, Text(kClientFile), state.SearchResults));
-    // The window was closed while the drive was walked: its controls are gone.
+    const size_t end =
+        static_cast<size_t>(FindFilesOnDrive(drive, Text(kClientFile), state.SearchResults).count);
+    // The window was closed while the drive was searched: its controls are gone.
     if (QuitRequested())
         return;
     for (size_t i = firstOwn; i < end && i < state.SearchResults.size(); ++i) {

@@ -39,7 +39,7 @@ std::optional<RawVolume> RawVolume::OpenNtfs(char letter) {
     return volume;
 }
 
-bool RawVolume::Read(std::uint64_t offset, std::uint8_t* out, std::size_t size) {
+SysResult RawVolume::Read(std::uint64_t offset, std::uint8_t* out, std::size_t size) {
     while (size > 0) {
         const std::uint64_t start = offset / kUnit * kUnit;
         const std::size_t skip = static_cast<std::size_t>(offset - start);
@@ -50,12 +50,14 @@ bool RawVolume::Read(std::uint64_t offset, std::uint8_t* out, std::size_t size) 
         at.OffsetHigh = static_cast<DWORD>(start >> 32);
         DWORD got = 0;
         // The volume's last unit may be partial; what lies past its end is never asked for.
-        if (!ReadFile(file_.Get(), buffer_.get(), static_cast<DWORD>(span), &got, &at) || got < skip + wanted)
-            return false;
+        if (!ReadFile(file_.Get(), buffer_.get(), static_cast<DWORD>(span), &got, &at))
+            return SysResult::LastError();
+        if (got < skip + wanted)
+            return SysResult::Failure(ERROR_HANDLE_EOF);
         std::memcpy(out, buffer_.get() + skip, wanted);
         out += wanted;
         offset += wanted;
         size -= wanted;
     }
-    return true;
+    return SysResult::Success();
 }

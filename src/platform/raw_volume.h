@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/handles.h"
+#include "platform/result.h"
 
 // A volume opened for reading its sectors. Reads may start and end anywhere: they go through an
 // aligned buffer, because the device accepts only whole sectors at sector-aligned offsets.
@@ -16,7 +17,7 @@ class RawVolume {
     // local NTFS volume or cannot be opened (not elevated, in use, a network or Wine drive).
     static std::optional<RawVolume> OpenNtfs(char letter);
 
-    bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t size);
+    SysResult Read(std::uint64_t offset, std::uint8_t* out, std::size_t size);
 
    private:
     explicit RawVolume(UniqueFile file);
