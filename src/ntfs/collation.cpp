@@ -6,7 +6,7 @@
 namespace ntfs {
 
 std::optional<Collation> Collation::FromUpCase(std::span<const std::uint8_t> bytes) {
-    if (bytes.size() != 2 * 65536)
+    if (bytes.size() != std::size_t{2} * 65536)
         return std::nullopt;
     Collation collation;
     collation.upper_.resize(65536);

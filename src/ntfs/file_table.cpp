@@ -256,7 +256,8 @@ Outcome ListMatchingFiles(ByteSource& source, const std::function<bool(NameView)
         return Outcome::kGaveUp;
     s.mftRuns = mft->Runs().size();
     s.mftAttributeList = mft->UsedAttributeList();
-    const std::optional<std::vector<std::uint8_t>> upCase = mft->ReadSystemFile(source, kUpCase, 2 * 65536);
+    const std::optional<std::vector<std::uint8_t>> upCase =
+        mft->ReadSystemFile(source, kUpCase, std::size_t{2} * 65536);
     if (!upCase)
         return Outcome::kGaveUp;
     const std::optional<Collation> collation = Collation::FromUpCase(*upCase);

@@ -12,7 +12,7 @@ constexpr std::size_t kBlock = 512;
 // No legitimate volume comes near these; they keep a forged boot sector from asking for
 // gigabytes of memory.
 constexpr std::uint64_t kMaxRecords = 1ull << 32;
-constexpr std::size_t kMaxAttributeList = 256 * 1024;
+constexpr std::size_t kMaxAttributeList = std::size_t{256} * 1024;
 
 bool IsPowerOfTwo(std::uint64_t value) {
     return value != 0 && (value & (value - 1)) == 0;
