@@ -60,6 +60,17 @@ std::size_t PeakWorkingSet() {
     return counters.PeakWorkingSetSize;
 }
 
+// For the console of the host, which reads UTF-8.
+std::string Utf8(const Text& text) {
+    const std::wstring wide = ToWide(text);
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                          nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(std::max(bytes, 0)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), bytes, nullptr,
+                        nullptr);
+    return utf8;
+}
+
 class VolumeBytes : public ntfs::ByteSource {
    public:
     explicit VolumeBytes(RawVolume& volume) : volume_(volume) {}
@@ -115,7 +126,7 @@ int wmain(int argc, wchar_t** argv) {
     walk(walked);
     std::printf("%zu hits\n", read.size());
     for (const Text& hit : read)
-        std::printf("  %s\n", hit.c_str());
+        std::printf("  %s\n", Utf8(hit).c_str());
     // ntfs-3g lists a large folder in the order of its index blocks, Windows in collation order:
     // the same hits are required, and the order is reported.
     if (std::multiset<Text>(read.begin(), read.end()) != std::multiset<Text>(walked.begin(), walked.end())) {
