@@ -67,16 +67,22 @@ class WalkCheck {
     std::set<std::wstring> listable_;
 };
 
-// The hit text as the walk forms it: each folder's GBK name and a backslash, then the file's.
-Text HitText(const Text& start, const std::wstring& relative) {
+// The hit text as the walk forms it: each folder's GBK name and a backslash, then the file's. A
+// name that GBK cannot hold exactly the walk neither lists nor enters: no text.
+std::optional<Text> HitText(const Text& start, const std::wstring& relative) {
     Text text = start;
     std::size_t from = 0;
-    for (std::size_t end = relative.find(L'\\'); end != std::wstring::npos;
-         end = relative.find(L'\\', from)) {
-        text += WideToAnsi(std::wstring_view(relative).substr(from, end - from)) + "\\";
+    for (std::size_t end = relative.find(L'\\');; end = relative.find(L'\\', from)) {
+        const std::optional<Text> name =
+            WideToAnsiExact(std::wstring_view(relative).substr(from, end - from));
+        if (!name)
+            return std::nullopt;
+        text += *name;
+        if (end == std::wstring::npos)
+            return text;
+        text += "\\";
         from = end + 1;
     }
-    return text + WideToAnsi(std::wstring_view(relative).substr(from));
 }
 
 }  // namespace
@@ -106,8 +112,9 @@ DriveSearch FindFilesOnDrive(const Text& drive, const Text& pattern, TextList& r
         if (outcome == ntfs::Outcome::kListed) {
             WalkCheck check(ToWide(start));
             for (const std::wstring& hit : hits) {
-                if (check.Listable(hit))
-                    results.push_back(HitText(start, hit));
+                std::optional<Text> text = HitText(start, hit);
+                if (text && check.Listable(hit))
+                    results.push_back(std::move(*text));
             }
             return {static_cast<int>(results.size()), true};
         }
