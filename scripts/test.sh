@@ -23,7 +23,7 @@ for letter in p q r s t u v w x y; do
 done
 echo GAMES >build/test-drives/x/.windows-label
 # A persistent wineserver saves seconds per test program.
-"$WINESERVER" -p
+"$WINESERVER" -p 2>/dev/null || true  # already running for this prefix: keep using it
 # Start Wine's own services now, detached from CTest's output pipes: a service started by the
 # first test would hold its pipe open and CTest would wait for it.
 "$WINE" cmd /c exit >/dev/null 2>&1 </dev/null
@@ -32,7 +32,7 @@ trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
 # The window's layout at 150 % is tested in a prefix of its own, with its own server.
 (
     wine_prefix_ready "$TELLWICK_ROOT/build/wine-test-hidpi" null 144
-    "$WINESERVER" -p
+    "$WINESERVER" -p 2>/dev/null || true
     "$WINE" cmd /c exit >/dev/null 2>&1 </dev/null
 )
 trap '"$WINESERVER" -k 2>/dev/null || true; WINEPREFIX="$TELLWICK_ROOT/build/wine-test-hidpi" "$WINESERVER" -k 2>/dev/null || true' EXIT
