@@ -22,7 +22,7 @@ BOOL CALLBACK FindTopLevel(HWND window, LPARAM data) {
     auto* context = reinterpret_cast<FindContext*>(data);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner != context->processId || !IsWindowVisible(window))
+    if ((context->processId && owner != context->processId) || !IsWindowVisible(window))
         return TRUE;
     wchar_t text[256] = L"";
     if (context->className) {
@@ -39,6 +39,7 @@ BOOL CALLBACK FindTopLevel(HWND window, LPARAM data) {
     return FALSE;
 }
 
+// A process id of 0 stands for any process.
 HWND FindProcessWindow(DWORD processId, const wchar_t* className, const wchar_t* caption) {
     FindContext context{processId, className, caption, nullptr};
     EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&context));
@@ -71,8 +72,21 @@ TellwickProcess::TellwickProcess(const Text& exe, const Text& workingDirectory, 
     processId_ = info.dwProcessId;
     if (!waitForWindow)
         return;
+    FindWindowOf(processId_);
+}
+
+TellwickProcess::TellwickProcess(StartedElsewhere) {
+    FindWindowOf(0);
+    if (!window_)
+        return;
+    GetWindowThreadProcessId(window_, &processId_);
+    process_.Reset(
+        OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId_));
+}
+
+void TellwickProcess::FindWindowOf(DWORD processId) {
     for (int i = 0; i < 1000 && !window_; ++i) {
-        window_ = FindProcessWindow(processId_, nullptr, kWindowCaption);
+        window_ = FindProcessWindow(processId, nullptr, kWindowCaption);
         if (!window_)
             Sleep(10);
     }

@@ -21,6 +21,9 @@ class TellwickProcess {
     // Starts `exe` with `workingDirectory` as its current directory and, unless told not to, waits
     // for its window.
     explicit TellwickProcess(const Text& exe, const Text& workingDirectory, bool waitForWindow = true);
+    // Waits for the window of a Tellwick.exe that something else started, such as scripts/run.sh.
+    struct StartedElsewhere {};
+    explicit TellwickProcess(StartedElsewhere);
     TellwickProcess(const TellwickProcess&) = delete;
     TellwickProcess& operator=(const TellwickProcess&) = delete;
     // Ends the process if a test left it running.
@@ -56,6 +59,8 @@ class TellwickProcess {
     std::optional<DWORD> WaitForExit(DWORD timeoutMs = 10000) const;
 
    private:
+    void FindWindowOf(DWORD processId);
+
     UniqueKernel process_;
     DWORD processId_ = 0;
     HWND window_ = nullptr;
