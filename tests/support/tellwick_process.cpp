@@ -46,6 +46,17 @@ HWND FindProcessWindow(DWORD processId, const wchar_t* className, const wchar_t*
     return context.found;
 }
 
+// Polls `condition` every 10 ms for up to `timeoutMs`.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs = 5000) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 10) {
+        if (condition())
+            return true;
+        Sleep(10);
+    }
+    return condition();
+}
+
 Text WindowText(HWND window) {
     wchar_t text[1024] = L"";
     DWORD_PTR copied = 0;
@@ -92,6 +103,8 @@ void TellwickProcess::FindWindowOf(DWORD processId) {
     }
     if (!window_)
         ADD_FAILURE() << "Tellwick's window did not appear";
+    else
+        threadId_ = GetWindowThreadProcessId(window_, nullptr);
 }
 
 TellwickProcess::~TellwickProcess() {
@@ -149,6 +162,66 @@ void TellwickProcess::ChooseDrive(char letter) {
     ADD_FAILURE() << "drive " << letter << " is not in the drive box";
 }
 
+bool TellwickProcess::ChooseDriveInList(char letter) {
+    HWND combo = ControlWindow(Control::驱动器框2);
+    const auto selected = [&] { return SendMessageW(combo, CB_GETCURSEL, 0, 0); };
+    LRESULT wanted = CB_ERR;
+    for (LRESULT i = 0, count = SendMessageW(combo, CB_GETCOUNT, 0, 0); i < count; ++i) {
+        if (SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(i), 0) == letter)
+            wanted = i;
+    }
+    if (wanted == CB_ERR) {
+        ADD_FAILURE() << "drive " << letter << " is not in the drive box";
+        return false;
+    }
+    SetForegroundWindow(window_);
+    if (!WaitUntil([&] { return GetForegroundWindow() == window_; })) {
+        ADD_FAILURE() << "the window did not come to the front";
+        return false;
+    }
+    for (int presses = 0; ThreadState().hwndFocus != combo; ++presses) {
+        const HWND before = ThreadState().hwndFocus;
+        if (presses == kControlCount) {
+            ADD_FAILURE() << "Tab never reached the drive box";
+            return false;
+        }
+        PressKey(VK_TAB);
+        WaitUntil([&] { return ThreadState().hwndFocus != before; }, 1000);
+    }
+    PressKey(VK_F4);
+    if (!WaitUntil([&] { return SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != FALSE; })) {
+        ADD_FAILURE() << "F4 did not open the list";
+        return false;
+    }
+    while (selected() != wanted) {
+        const LRESULT before = selected();
+        PressKey(before == CB_ERR || before < wanted ? VK_DOWN : VK_UP);
+        if (!WaitUntil([&] { return selected() != before; }, 1000)) {
+            ADD_FAILURE() << "the arrow keys do not move the selection";
+            return false;
+        }
+    }
+    PressKey(VK_RETURN);
+    return true;
+}
+
+void TellwickProcess::PressKey(WORD key) const {
+    INPUT strokes[2]{};
+    for (INPUT& stroke : strokes) {
+        stroke.type = INPUT_KEYBOARD;
+        stroke.ki.wVk = key;
+    }
+    strokes[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, strokes, sizeof(INPUT));
+}
+
+GUITHREADINFO TellwickProcess::ThreadState() const {
+    GUITHREADINFO state{};
+    state.cbSize = sizeof state;
+    GetGUIThreadInfo(threadId_, &state);
+    return state;
+}
+
 void TellwickProcess::Click(Control control) {
     PostMessageW(ControlWindow(control), BM_CLICK, 0, 0);
 }
@@ -162,13 +235,7 @@ bool TellwickProcess::Ticked(Control control) const {
 }
 
 bool TellwickProcess::WaitForCaption(Control control, const Text& expected, DWORD timeoutMs) const {
-    for (DWORD waited = 0;; waited += 10) {
-        if (Caption(control) == expected)
-            return true;
-        if (waited >= timeoutMs)
-            return false;
-        Sleep(10);
-    }
+    return WaitUntil([&] { return Caption(control) == expected; }, timeoutMs);
 }
 
 void TellwickProcess::Settle() const {

@@ -39,6 +39,14 @@ class TellwickProcess {
     Text SelectedDrive() const;
     // Selects the drive's entry and confirms it, as a click in the opened list does.
     void ChooseDrive(char letter);
+    // Chooses the drive through the list itself, as a keyboard user does: the window brought to
+    // the front, Tab until the drive box has the focus, F4 to open its list, the arrow keys to the
+    // drive's entry, Enter. Returns once the key has been sent; false when a step did not show.
+    bool ChooseDriveInList(char letter);
+    // Presses and releases a key through the system's input, for the window in front.
+    void PressKey(WORD key) const;
+    // The focus and the mouse capture of the window's thread.
+    GUITHREADINFO ThreadState() const;
     // Clicks a button, check box or radio box (posted: the click may open a modal message box).
     void Click(Control control);
     Text Caption(Control control) const;
@@ -63,5 +71,6 @@ class TellwickProcess {
 
     UniqueKernel process_;
     DWORD processId_ = 0;
+    DWORD threadId_ = 0;
     HWND window_ = nullptr;
 };
