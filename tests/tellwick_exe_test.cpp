@@ -91,15 +91,24 @@ TEST(TellwickStartTest, AControlThatCannotBeCreatedEndsTheStartWithTheStartUpErr
 
 namespace {
 
-// A drive wide enough that its walk lasts well beyond a few round trips to the tool.
-void LayOutWideTree(const TempTree& drive) {
-    for (int i = 0; i < 60; ++i) {
-        for (int j = 0; j < 60; ++j) {
-            Text relative = "d";
-            relative.append(std::to_string(i)).append("\\e").append(std::to_string(j)).append("\\f\\g");
-            CreateFolders(drive / relative);
+// A drive wide enough that its walk lasts well beyond a few round trips to the tool, with a client
+// at X:\\Games. Laid out once for the tests that need it: under Wine that takes many seconds.
+const TempTree& WideDrive() {
+    static const TempTree tree;
+    static const bool laidOut = [] {
+        for (int i = 0; i < 40; ++i) {
+            for (int j = 0; j < 40; ++j) {
+                Text relative = "d";
+                relative.append(std::to_string(i)).append("\\e").append(std::to_string(j)).append("\\f\\g");
+                CreateFolders(tree / relative);
+            }
         }
-    }
+        tree.File("Other\\system.yaml", "other software\r\n");
+        tree.File("Games\\LeagueClient\\system.yaml", "---\r\n");
+        return true;
+    }();
+    (void)laidOut;
+    return tree;
 }
 
 // Polls until `condition` holds, for up to five seconds.
@@ -111,11 +120,7 @@ bool Eventually(Condition condition) {
 }
 
 TEST_F(TellwickExeTest, ChoosingADriveInItsListSearchesWhileTheWindowStaysUsable) {
-    TempTree games;
-    LayOutWideTree(games);
-    games.File("Other\\system.yaml", "other software\r\n");
-    games.File("Games\\LeagueClient\\system.yaml", "---\r\n");
-    TestDrive gameDrive('X', games.Path());
+    TestDrive gameDrive('X', WideDrive().Path());
     TellwickProcess tool(ToolPath(), "C:\\");
     ASSERT_TRUE(tool.Started());
     ASSERT_TRUE(tool.ChooseDriveInList('X'));
@@ -161,9 +166,7 @@ TEST_F(TellwickExeTest, ChoosingAnNtfsDriveThatOpensAsAVolumeShowsTheRootTheWalk
 }
 
 TEST_F(TellwickExeTest, ClosingTheWindowDuringASearchEndsTheProcessPromptly) {
-    TempTree big;
-    LayOutWideTree(big);
-    TestDrive bigDrive('X', big.Path());
+    TestDrive bigDrive('X', WideDrive().Path());
     TellwickProcess tool(ToolPath(), "C:\\");
     ASSERT_TRUE(tool.Started());
 
