@@ -389,7 +389,7 @@ TEST_F(MainWindowTest, LongRootIsShortenedInTheMiddleOnScreenButReadsBackWhole) 
     ASSERT_TRUE(search.tip) << "no tooltip";
     wchar_t tipText[256] = L"";
     TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
     tool.hwnd = window.Handle();
     tool.uId = reinterpret_cast<UINT_PTR>(label);
     tool.lpszText = tipText;

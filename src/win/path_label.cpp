@@ -11,7 +11,8 @@ namespace {
 
 TTTOOLINFOW ToolOf(HWND label) {
     TTTOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
+    // The size every version of the tooltip accepts; the newest one's is refused by the older ones.
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
     // TTF_SUBCLASS: the tooltip watches the label's mouse messages itself.
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = GetParent(label);
