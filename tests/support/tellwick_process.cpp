@@ -174,11 +174,6 @@ bool TellwickProcess::ChooseDriveInList(char letter) {
         ADD_FAILURE() << "drive " << letter << " is not in the drive box";
         return false;
     }
-    SetForegroundWindow(window_);
-    if (!WaitUntil([&] { return GetForegroundWindow() == window_; })) {
-        ADD_FAILURE() << "the window did not come to the front";
-        return false;
-    }
     for (int presses = 0; ThreadState().hwndFocus != combo; ++presses) {
         const HWND before = ThreadState().hwndFocus;
         if (presses == kControlCount) {
@@ -206,13 +201,15 @@ bool TellwickProcess::ChooseDriveInList(char letter) {
 }
 
 void TellwickProcess::PressKey(WORD key) const {
-    INPUT strokes[2]{};
-    for (INPUT& stroke : strokes) {
-        stroke.type = INPUT_KEYBOARD;
-        stroke.ki.wVk = key;
-    }
-    strokes[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, strokes, sizeof(INPUT));
+    // Into the tool's own queue, for the control with the focus, as the system queues a typed key:
+    // the system's input would go to whatever window is in front, and test programs running
+    // alongside bring windows of their own to the front.
+    HWND target = ThreadState().hwndFocus;
+    if (!target)
+        target = window_;
+    const LPARAM stroke = 1 | static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageW(target, WM_KEYDOWN, key, stroke);
+    PostMessageW(target, WM_KEYUP, key, stroke | LPARAM{3} << 30);
 }
 
 GUITHREADINFO TellwickProcess::ThreadState() const {

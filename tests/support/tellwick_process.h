@@ -39,11 +39,11 @@ class TellwickProcess {
     Text SelectedDrive() const;
     // Selects the drive's entry and confirms it, as a click in the opened list does.
     void ChooseDrive(char letter);
-    // Chooses the drive through the list itself, as a keyboard user does: the window brought to
-    // the front, Tab until the drive box has the focus, F4 to open its list, the arrow keys to the
-    // drive's entry, Enter. Returns once the key has been sent; false when a step did not show.
+    // Chooses the drive through the list itself, as a keyboard user does: Tab until the drive box
+    // has the focus, F4 to open its list, the arrow keys to the drive's entry, Enter. Returns once
+    // Enter has been sent; false when a step did not show.
     bool ChooseDriveInList(char letter);
-    // Presses and releases a key through the system's input, for the window in front.
+    // Presses and releases a key for the control that has the focus in the tool's window.
     void PressKey(WORD key) const;
     // The focus and the mouse capture of the window's thread.
     GUITHREADINFO ThreadState() const;
