@@ -60,12 +60,9 @@ rm -rf "$build/package" "$build/package-signed"
 mkdir -p "$stage" dist
 # Symbols only matter to a debugger; without them the executable is a third of the size.
 x86_64-w64-mingw32-strip --strip-all -o "$stage/Tellwick.exe" "$build/Tellwick.exe"
-# Notepad reads UTF-8 reliably with a byte-order mark, and older versions need CRLF line ends. The
-# screenshot line only makes sense on the web page.
-{
-    printf '\xEF\xBB\xBF'
-    grep -v '^!\[' docs/user-guide.md | sed 's/$/\r/'
-} >"$stage/USER-GUIDE.txt"
+# Notepad shows Markdown marks as they are: the guide goes in as plain text, with the byte-order
+# mark and CRLF line ends that Notepad reads reliably.
+bash scripts/guide-text.sh docs/user-guide.md >"$stage/USER-GUIDE.txt"
 sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
 
 # --- Only KnownDLLs, and the protections ---------------------------------------------------------

@@ -8,7 +8,7 @@ packages=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64
     xvfb xauth x11-utils imagemagick
-    locales fonts-wqy-microhei
+    locales fonts-wqy-microhei fonts-wine
     googletest
     zip unzip
     osslsigncode openssl

@@ -51,4 +51,17 @@ wine_prefix_ready() {
         "$WINESERVER" -w
         touch "$prefix/.tellwick-$driver-$dpi"
     fi
+    wine_fonts_in_prefix "$prefix"
+}
+
+# Debian 12's Wine 8 looks for its own fonts (package fonts-wine, /usr/share/wine/fonts) under a path
+# it cannot open, so without them in the prefix's Fonts folder the caption-bar buttons show "0 1 r"
+# (the Marlett font is missing). Links them in; a font of the same name already there is kept.
+wine_fonts_in_prefix() {
+    local fonts="$1/drive_c/windows/Fonts" font
+    [ -d "$fonts" ] || return 0
+    for font in /usr/share/wine/fonts/*; do
+        [ -e "$font" ] || continue
+        [ -e "$fonts/${font##*/}" ] || ln -s "$font" "$fonts/"
+    done
 }

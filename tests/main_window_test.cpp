@@ -2,10 +2,14 @@
 // operations the commands use.
 #include "app/main_window.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/texts.h"
 #include "platform/encoding.h"
@@ -329,6 +333,80 @@ TEST(MainWindowStartTest, AControlThatCannotBeCreatedFailsTheStart) {
         EXPECT_FALSE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
             << "a quit was left behind: it would close the start-up error at once";
     }
+}
+
+// Paints `label` into a bitmap as it paints itself on screen (with `text` drawn there instead when
+// given, through DrawTextW's path ellipsis) and returns the pixels and the text as modified.
+struct Painting {
+    std::vector<std::uint32_t> pixels;
+    std::wstring drawn;
+};
+Painting Paint(HWND label, std::wstring text = {}) {
+    RECT client;
+    GetClientRect(label, &client);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const ScopedGetDC screen(nullptr);
+    const std::unique_ptr<std::remove_pointer_t<HDC>, decltype(&DeleteDC)> dc(
+        CreateCompatibleDC(screen.Get()), DeleteDC);
+    const UniqueGdiObject bitmap(CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    const ScopedSelectObject selected(dc.get(), bitmap.Get());
+    if (text.empty()) {
+        SendMessageW(label, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT | PRF_ERASEBKGND);
+    } else {
+        const ScopedSelectObject font(dc.get(),
+                                      reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0)));
+        text.append(4, L'\0');  // room for the ellipsis
+        DrawTextW(dc.get(), text.data(), -1, &client,
+                  DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_PATH_ELLIPSIS | DT_MODIFYSTRING);
+        text.resize(wcslen(text.c_str()));
+    }
+    const auto* first = static_cast<const std::uint32_t*>(bits);
+    return {std::vector<std::uint32_t>(first, first + client.right * client.bottom), text};
+}
+
+TEST_F(MainWindowTest, LongRootIsShortenedInTheMiddleOnScreenButReadsBackWhole) {
+    const Text root = "X:\\WeGameApps\\腾讯游戏\\英雄联盟客户端安装目录\\正式服\\Games\\Riot\\英雄联盟";
+    HWND label = Handle(Control::标签3);
+    window.SetCaption(Control::标签3, root);
+    EXPECT_EQ(window.Caption(Control::标签3), root);
+
+    // The text that fits, by the platform's own path ellipsis: it must keep the last folder.
+    const std::wstring fits = Paint(label, ToWide(root)).drawn;
+    ASSERT_NE(fits, ToWide(root)) << "the root fits the label: make it longer";
+    EXPECT_NE(fits.find(L"..."), std::wstring::npos);
+    EXPECT_EQ(fits.substr(fits.size() - 5), L"\\英雄联盟");
+    // The label shows exactly that: its pixels are those of the shortened text as its caption.
+    const Painting shown = Paint(label);
+    window.SetCaption(Control::标签3, WideToAnsi(fits));
+    EXPECT_EQ(shown.pixels, Paint(label).pixels);
+    window.SetCaption(Control::标签3, root);
+
+    // The tooltip over the label shows the whole root.
+    struct Search {
+        HWND owner, tip;
+    } search{window.Handle(), nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND candidate, LPARAM data) {
+            auto* search = reinterpret_cast<Search*>(data);
+            wchar_t name[64] = L"";
+            GetClassNameW(candidate, name, 64);
+            if (std::wstring(name) == TOOLTIPS_CLASSW && GetWindow(candidate, GW_OWNER) == search->owner)
+                search->tip = candidate;
+            return search->tip ? FALSE : TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    ASSERT_TRUE(search.tip) << "no tooltip";
+    wchar_t tipText[256] = L"";
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = window.Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(label);
+    tool.lpszText = tipText;
+    SendMessageW(search.tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_EQ(WideToAnsi(tipText), root);
 }
 
 }  // namespace

@@ -91,15 +91,52 @@ TEST(TellwickStartTest, AControlThatCannotBeCreatedEndsTheStartWithTheStartUpErr
 
 namespace {
 
-TEST_F(TellwickExeTest, ChoosingADriveShowsTheInstallRootFound) {
-    TempTree games;
-    games.File("Other\\system.yaml", "other software\r\n");
-    games.File("Games\\LeagueClient\\system.yaml", "---\r\n");
-    TestDrive gameDrive('X', games.Path());
+// A drive wide enough that its walk lasts well beyond a few round trips to the tool, with a client
+// at X:\\Games. Laid out once for the tests that need it: under Wine that takes many seconds.
+const TempTree& WideDrive() {
+    static const TempTree tree;
+    static const bool laidOut = [] {
+        for (int i = 0; i < 40; ++i) {
+            for (int j = 0; j < 40; ++j) {
+                Text relative = "d";
+                relative.append(std::to_string(i)).append("\\e").append(std::to_string(j)).append("\\f\\g");
+                CreateFolders(tree / relative);
+            }
+        }
+        tree.File("Other\\system.yaml", "other software\r\n");
+        tree.File("Games\\LeagueClient\\system.yaml", "---\r\n");
+        return true;
+    }();
+    (void)laidOut;
+    return tree;
+}
+
+// Polls until `condition` holds, for up to five seconds.
+template <typename Condition>
+bool Eventually(Condition condition) {
+    for (int i = 0; i < 500 && !condition(); ++i)
+        Sleep(10);
+    return condition();
+}
+
+TEST_F(TellwickExeTest, ChoosingADriveInItsListSearchesWhileTheWindowStaysUsable) {
+    TestDrive gameDrive('X', WideDrive().Path());
     TellwickProcess tool(ToolPath(), "C:\\");
     ASSERT_TRUE(tool.Started());
+    ASSERT_TRUE(tool.ChooseDriveInList('X'));
 
-    tool.ChooseDrive('X');
+    // The list closes and lets go of the mouse at once, not when the walk is over.
+    HWND combo = tool.ControlWindow(Control::驱动器框2);
+    EXPECT_TRUE(Eventually([&] { return !SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0); }));
+    ASSERT_EQ(tool.Caption(Control::标签3), texts::kDrivePrompt)
+        << "the list stayed open for the whole search";
+    EXPECT_EQ(tool.ThreadState().hwndCapture, nullptr);
+    // Tab moves the focus on while the drive is walked.
+    tool.PressKey(VK_TAB);
+    HWND next = tool.ControlWindow(Control::按钮3);
+    EXPECT_TRUE(Eventually([&] { return tool.ThreadState().hwndFocus == next; }));
+    EXPECT_EQ(tool.Caption(Control::标签3), texts::kDrivePrompt) << "Tab took effect only after the search";
+
     EXPECT_TRUE(tool.WaitForCaption(Control::标签3, "X:\\Games")) << tool.Caption(Control::标签3);
     // Finding the root reports nothing else.
     EXPECT_EQ(tool.Caption(Control::标签4), "");
@@ -129,16 +166,7 @@ TEST_F(TellwickExeTest, ChoosingAnNtfsDriveThatOpensAsAVolumeShowsTheRootTheWalk
 }
 
 TEST_F(TellwickExeTest, ClosingTheWindowDuringASearchEndsTheProcessPromptly) {
-    // Wide enough that the walk is still going when the close arrives.
-    TempTree big;
-    for (int i = 0; i < 60; ++i) {
-        for (int j = 0; j < 60; ++j) {
-            Text relative = "d";
-            relative.append(std::to_string(i)).append("\\e").append(std::to_string(j)).append("\\f\\g");
-            CreateFolders(big / relative);
-        }
-    }
-    TestDrive bigDrive('X', big.Path());
+    TestDrive bigDrive('X', WideDrive().Path());
     TellwickProcess tool(ToolPath(), "C:\\");
     ASSERT_TRUE(tool.Started());
 

@@ -16,10 +16,13 @@
 #include "tuning/optimize_command.h"
 #include "win/drive_combo.h"
 #include "win/flat_button.h"
+#include "win/path_label.h"
 
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"TellwickMainWindow";
+// Posted by the drive box's choice; the search runs when it arrives.
+constexpr UINT kDriveChosenMessage = WM_APP + 1;
 
 }  // namespace
 
@@ -69,6 +72,9 @@ bool MainWindow::Create(HINSTANCE instance, int showCommand) {
         return false;
     }
     LayOutControls(controls_, dpi_, font_);
+    // 标签3 shows the install root, which the user must be able to check to its last folder. The
+    // root is still shown without the tooltip, so a missing tooltip does not stop the start.
+    MakePathLabel(ControlHandle(Control::标签3));
     SendMessageW(ControlHandle(Control::单选框1), BM_SETCHECK, BST_CHECKED, 0);
     FillDriveBox(ControlHandle(Control::驱动器框2));
     started_ = true;
@@ -95,6 +101,9 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (OnSetCursor(lParam))
                 return TRUE;
             break;
+        case kDriveChosenMessage:
+            OnDriveBoxChosen();
+            return 0;
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
@@ -116,8 +125,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void MainWindow::OnCommand(int id, int code) {
     const auto is = [id](Control control) { return id == ControlId(control); };
     if (is(Control::驱动器框2)) {
+        // The box closes its list and lets go of the mouse only after this notification returns;
+        // a search run from here would leave the list open over a window that seems frozen.
         if (code == CBN_SELENDOK)
-            OnDriveBoxChosen();
+            PostMessageW(window_, kDriveChosenMessage, 0, 0);
         return;
     }
     if (code != BN_CLICKED)

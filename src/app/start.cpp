@@ -7,23 +7,8 @@
 #include "core/program_state.h"
 #include "core/texts.h"
 #include "platform/encoding.h"
+#include "platform/message_pump.h"
 #include "platform/process_setup.h"
-
-namespace {
-
-int RunMessageLoop(HWND window) {
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        // Tab and Shift+Tab move between the controls, as in a dialog.
-        if (window && IsWindow(window) && IsDialogMessageW(window, &message))
-            continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return 0;
-}
-
-}  // namespace
 
 int RunTellwick(HINSTANCE instance, int showCommand) {
     UseExecutableFolderAsCurrentDirectory();
@@ -38,6 +23,5 @@ int RunTellwick(HINSTANCE instance, int showCommand) {
         // A failed start ends at once; the exit routines are for a run that got going.
         ExitProcess(static_cast<UINT>(-1));
     }
-    RunMessageLoop(window.Handle());
-    return 0;
+    return RunMessageLoop();
 }

@@ -1,7 +1,25 @@
-// The message pump that runs nested inside the drive search.
+// The thread's message loop, and the pump that runs nested inside the drive search.
 #include "platform/message_pump.h"
 
-#include <windows.h>
+void DispatchThreadMessage(MSG& message) {
+    // The keyboard works the same in the main loop and inside a search: both come here.
+    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST && message.hwnd) {
+        HWND root = GetAncestor(message.hwnd, GA_ROOT);
+        if (root && (GetWindowLongPtrW(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) &&
+            IsDialogMessageW(root, &message))
+            return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+}
+
+int RunMessageLoop() {
+    MSG message;
+    BOOL got = FALSE;
+    while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0)
+        DispatchThreadMessage(message);
+    return got == 0 ? static_cast<int>(message.wParam) : 0;
+}
 
 bool PumpPendingMessages() {
     MSG message;
@@ -12,8 +30,7 @@ bool PumpPendingMessages() {
             PostQuitMessage(static_cast<int>(message.wParam));
             return false;
         }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+        DispatchThreadMessage(message);
     }
     return true;
 }

@@ -1,12 +1,22 @@
 // Draining the GUI thread's message queue from inside a long operation, without losing a quit.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 
-// Removes, translates and dispatches every message waiting in the calling thread's queue, for all
-// of its windows, and returns when the queue is empty; it never waits. When it removes WM_QUIT it
-// posts it again with the same exit code and returns false at once: the caller must then stop and
-// return, so that the thread's message loop can see the quit and end the program.
+// Dispatches one message the way every loop of the thread does: a keyboard message for a top-level
+// window that holds controls (WS_EX_CONTROLPARENT) goes through IsDialogMessage first, so that
+// Tab, Shift+Tab and the arrow keys move between those controls, as in a dialog.
+void DispatchThreadMessage(MSG& message);
+
+// The thread's message loop: dispatches until WM_QUIT and returns the quit's exit code.
+int RunMessageLoop();
+
+// Removes and dispatches (DispatchThreadMessage) every message waiting in the calling thread's
+// queue, for all of its windows, and returns when the queue is empty; it never waits. When it removes WM_QUIT
+// it posts it again with the same exit code and returns false at once: the caller must then stop and return,
+// so that the thread's message loop can see the quit and end the program.
 bool PumpPendingMessages();
 
 // True while a WM_QUIT is waiting in the calling thread's queue; the message stays there.

@@ -60,7 +60,8 @@ CommonControls Load() {
     // Loading Common Controls 6 registers its classes already; this is for older versions.
     if (auto initCommonControlsEx =
             Export<decltype(&::InitCommonControlsEx)>(comctl32, "InitCommonControlsEx")) {
-        INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES};
+        // The tab classes bring the tooltip.
+        INITCOMMONCONTROLSEX classes{sizeof classes, ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
         initCommonControlsEx(&classes);
     }
     if (HMODULE uxtheme = LoadSystemDll(L"uxtheme.dll"))

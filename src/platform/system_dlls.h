@@ -12,8 +12,8 @@
 void LoadDllsFromSystemFolderOnly();
 
 // Loads COMCTL32, the version the manifest asks for (Common Controls 6), and UxTheme, once, and
-// registers the standard control classes. Fails when COMCTL32 or one of its subclassing functions
-// cannot be had; without UxTheme the controls only keep their classic look.
+// registers the standard control classes and the tooltip. Fails when COMCTL32 or one of its subclassing
+// functions cannot be had; without UxTheme the controls only keep their classic look.
 SysResult LoadCommonControls();
 
 // COMCTL32's window subclassing; each needs LoadCommonControls to have succeeded.

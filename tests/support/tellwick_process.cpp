@@ -22,7 +22,7 @@ BOOL CALLBACK FindTopLevel(HWND window, LPARAM data) {
     auto* context = reinterpret_cast<FindContext*>(data);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner != context->processId || !IsWindowVisible(window))
+    if ((context->processId && owner != context->processId) || !IsWindowVisible(window))
         return TRUE;
     wchar_t text[256] = L"";
     if (context->className) {
@@ -39,10 +39,22 @@ BOOL CALLBACK FindTopLevel(HWND window, LPARAM data) {
     return FALSE;
 }
 
+// A process id of 0 stands for any process.
 HWND FindProcessWindow(DWORD processId, const wchar_t* className, const wchar_t* caption) {
     FindContext context{processId, className, caption, nullptr};
     EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&context));
     return context.found;
+}
+
+// Polls `condition` every 10 ms for up to `timeoutMs`.
+template <typename Condition>
+bool WaitUntil(Condition condition, DWORD timeoutMs = 5000) {
+    for (DWORD waited = 0; waited < timeoutMs; waited += 10) {
+        if (condition())
+            return true;
+        Sleep(10);
+    }
+    return condition();
 }
 
 Text WindowText(HWND window) {
@@ -71,13 +83,28 @@ TellwickProcess::TellwickProcess(const Text& exe, const Text& workingDirectory, 
     processId_ = info.dwProcessId;
     if (!waitForWindow)
         return;
+    FindWindowOf(processId_);
+}
+
+TellwickProcess::TellwickProcess(StartedElsewhere) {
+    FindWindowOf(0);
+    if (!window_)
+        return;
+    GetWindowThreadProcessId(window_, &processId_);
+    process_.Reset(
+        OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId_));
+}
+
+void TellwickProcess::FindWindowOf(DWORD processId) {
     for (int i = 0; i < 1000 && !window_; ++i) {
-        window_ = FindProcessWindow(processId_, nullptr, kWindowCaption);
+        window_ = FindProcessWindow(processId, nullptr, kWindowCaption);
         if (!window_)
             Sleep(10);
     }
     if (!window_)
         ADD_FAILURE() << "Tellwick's window did not appear";
+    else
+        threadId_ = GetWindowThreadProcessId(window_, nullptr);
 }
 
 TellwickProcess::~TellwickProcess() {
@@ -135,6 +162,63 @@ void TellwickProcess::ChooseDrive(char letter) {
     ADD_FAILURE() << "drive " << letter << " is not in the drive box";
 }
 
+bool TellwickProcess::ChooseDriveInList(char letter) {
+    HWND combo = ControlWindow(Control::驱动器框2);
+    const auto selected = [&] { return SendMessageW(combo, CB_GETCURSEL, 0, 0); };
+    LRESULT wanted = CB_ERR;
+    for (LRESULT i = 0, count = SendMessageW(combo, CB_GETCOUNT, 0, 0); i < count; ++i) {
+        if (SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(i), 0) == letter)
+            wanted = i;
+    }
+    if (wanted == CB_ERR) {
+        ADD_FAILURE() << "drive " << letter << " is not in the drive box";
+        return false;
+    }
+    for (int presses = 0; ThreadState().hwndFocus != combo; ++presses) {
+        const HWND before = ThreadState().hwndFocus;
+        if (presses == kControlCount) {
+            ADD_FAILURE() << "Tab never reached the drive box";
+            return false;
+        }
+        PressKey(VK_TAB);
+        WaitUntil([&] { return ThreadState().hwndFocus != before; }, 1000);
+    }
+    PressKey(VK_F4);
+    if (!WaitUntil([&] { return SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != FALSE; })) {
+        ADD_FAILURE() << "F4 did not open the list";
+        return false;
+    }
+    while (selected() != wanted) {
+        const LRESULT before = selected();
+        PressKey(before == CB_ERR || before < wanted ? VK_DOWN : VK_UP);
+        if (!WaitUntil([&] { return selected() != before; }, 1000)) {
+            ADD_FAILURE() << "the arrow keys do not move the selection";
+            return false;
+        }
+    }
+    PressKey(VK_RETURN);
+    return true;
+}
+
+void TellwickProcess::PressKey(WORD key) const {
+    // Into the tool's own queue, for the control with the focus, as the system queues a typed key:
+    // the system's input would go to whatever window is in front, and test programs running
+    // alongside bring windows of their own to the front.
+    HWND target = ThreadState().hwndFocus;
+    if (!target)
+        target = window_;
+    const LPARAM stroke = 1 | static_cast<LPARAM>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC)) << 16;
+    PostMessageW(target, WM_KEYDOWN, key, stroke);
+    PostMessageW(target, WM_KEYUP, key, stroke | LPARAM{3} << 30);
+}
+
+GUITHREADINFO TellwickProcess::ThreadState() const {
+    GUITHREADINFO state{};
+    state.cbSize = sizeof state;
+    GetGUIThreadInfo(threadId_, &state);
+    return state;
+}
+
 void TellwickProcess::Click(Control control) {
     PostMessageW(ControlWindow(control), BM_CLICK, 0, 0);
 }
@@ -148,13 +232,7 @@ bool TellwickProcess::Ticked(Control control) const {
 }
 
 bool TellwickProcess::WaitForCaption(Control control, const Text& expected, DWORD timeoutMs) const {
-    for (DWORD waited = 0;; waited += 10) {
-        if (Caption(control) == expected)
-            return true;
-        if (waited >= timeoutMs)
-            return false;
-        Sleep(10);
-    }
+    return WaitUntil([&] { return Caption(control) == expected; }, timeoutMs);
 }
 
 void TellwickProcess::Settle() const {

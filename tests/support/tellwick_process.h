@@ -21,6 +21,9 @@ class TellwickProcess {
     // Starts `exe` with `workingDirectory` as its current directory and, unless told not to, waits
     // for its window.
     explicit TellwickProcess(const Text& exe, const Text& workingDirectory, bool waitForWindow = true);
+    // Waits for the window of a Tellwick.exe that something else started, such as scripts/run.sh.
+    struct StartedElsewhere {};
+    explicit TellwickProcess(StartedElsewhere);
     TellwickProcess(const TellwickProcess&) = delete;
     TellwickProcess& operator=(const TellwickProcess&) = delete;
     // Ends the process if a test left it running.
@@ -36,6 +39,14 @@ class TellwickProcess {
     Text SelectedDrive() const;
     // Selects the drive's entry and confirms it, as a click in the opened list does.
     void ChooseDrive(char letter);
+    // Chooses the drive through the list itself, as a keyboard user does: Tab until the drive box
+    // has the focus, F4 to open its list, the arrow keys to the drive's entry, Enter. Returns once
+    // Enter has been sent; false when a step did not show.
+    bool ChooseDriveInList(char letter);
+    // Presses and releases a key for the control that has the focus in the tool's window.
+    void PressKey(WORD key) const;
+    // The focus and the mouse capture of the window's thread.
+    GUITHREADINFO ThreadState() const;
     // Clicks a button, check box or radio box (posted: the click may open a modal message box).
     void Click(Control control);
     Text Caption(Control control) const;
@@ -56,7 +67,10 @@ class TellwickProcess {
     std::optional<DWORD> WaitForExit(DWORD timeoutMs = 10000) const;
 
    private:
+    void FindWindowOf(DWORD processId);
+
     UniqueKernel process_;
     DWORD processId_ = 0;
+    DWORD threadId_ = 0;
     HWND window_ = nullptr;
 };
