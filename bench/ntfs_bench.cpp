@@ -16,8 +16,10 @@
 #include <string>
 #include <vector>
 
+#include "bench_timing.h"
 #include "locate/drive_search.h"
 #include "locate/file_search.h"
+#include "locate/volume_bytes.h"
 #include "ntfs/file_table.h"
 #include "platform/encoding.h"
 #include "platform/name_pattern.h"
@@ -26,28 +28,6 @@
 namespace {
 
 const Text kPattern = "system.yaml";
-
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-template <typename Search>
-double Time(Search search, TextList& results) {
-    results.clear();
-    LARGE_INTEGER start, end;
-    QueryPerformanceCounter(&start);
-    search(results);
-    QueryPerformanceCounter(&end);
-    return Seconds(start, end);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 double Megabytes(std::size_t bytes) {
     return static_cast<double>(bytes) / (1024.0 * 1024.0);
@@ -70,17 +50,6 @@ std::string Utf8(const Text& text) {
                         nullptr);
     return utf8;
 }
-
-class VolumeBytes : public ntfs::ByteSource {
-   public:
-    explicit VolumeBytes(RawVolume& volume) : volume_(volume) {}
-    bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t size) override {
-        return volume_.Read(offset, out, size).Ok();
-    }
-
-   private:
-    RawVolume& volume_;
-};
 
 }  // namespace
 

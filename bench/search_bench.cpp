@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_timing.h"
 #include "locate/file_search.h"
 #include "platform/directory.h"
 #include "platform/encoding.h"
@@ -76,28 +77,6 @@ std::string Utf8(const Text& text) {
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), bytes, nullptr,
                         nullptr);
     return utf8;
-}
-
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-template <typename Walk>
-double Time(Walk walk, TextList& results) {
-    results.clear();
-    LARGE_INTEGER start, end;
-    QueryPerformanceCounter(&start);
-    walk(results);
-    QueryPerformanceCounter(&end);
-    return Seconds(start, end);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 // The window a real search keeps alive; its timer measures how long the walk leaves the queue alone.

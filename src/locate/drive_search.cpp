@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "locate/file_search.h"
+#include "locate/volume_bytes.h"
 #include "ntfs/file_table.h"
 #include "platform/directory.h"
 #include "platform/encoding.h"
@@ -15,17 +16,6 @@
 #include "platform/raw_volume.h"
 
 namespace {
-
-class VolumeBytes : public ntfs::ByteSource {
-   public:
-    explicit VolumeBytes(RawVolume& volume) : volume_(volume) {}
-    bool Read(std::uint64_t offset, std::uint8_t* out, std::size_t size) override {
-        return volume_.Read(offset, out, size).Ok();
-    }
-
-   private:
-    RawVolume& volume_;
-};
 
 // The table knows nothing of access rights, and Windows lists no folder whose path is too long
 // for it: a hit counts only where the walk could have listed every folder above it and the file
