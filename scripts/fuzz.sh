@@ -26,6 +26,8 @@ seeds=$build/seeds
 mkdir -p "$seeds" "$build/corpus"
 # A small image with every structure the reader knows: larger ones would only slow the fuzzer.
 "$build/ntfs_tool" seed "$images/seed.img" "$seeds/seed.seed"
+# Inputs that once found a fault run first, every time.
+cp "$root"/fuzz/regressions/*.seed "$seeds/"
 
 cd "$build"
 ASAN_OPTIONS=detect_leaks=1 ./ntfs_fuzz corpus seeds -max_total_time="$seconds" -max_len=262144 \

@@ -151,10 +151,13 @@ bool Mft::AddListedPieces(ByteSource& source, const Attribute& list) {
         std::optional<std::vector<Run>> listRuns = DecodeRuns(list, geometry_.totalClusters);
         if (!listRuns || list.dataSize > kMaxAttributeList)
             return false;
-        bytes.resize(static_cast<std::size_t>(list.dataSize));
         // The list's own runs live outside the MFT, so they can be read before it is complete.
+        // Reads go in whole blocks: the tail past the list's end is read too, then cut off.
+        const auto size = static_cast<std::size_t>(list.dataSize);
+        bytes.resize((size + kBlock - 1) / kBlock * kBlock);
         if (!ReadStream(source, geometry_, *listRuns, 0, bytes.data(), bytes.size()))
             return false;
+        bytes.resize(size);
     }
     const std::span<const std::uint8_t> entries(bytes);
     std::vector<std::uint8_t> buffer;
