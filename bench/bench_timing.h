@@ -1,11 +1,13 @@
-// Timing helpers shared by the benchmarks.
+// Timing and printing helpers shared by the benchmarks.
 #pragma once
 
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
+#include "platform/encoding.h"
 #include "platform/text.h"
 
 inline double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
@@ -29,4 +31,15 @@ inline double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// For the console of the host, which reads UTF-8.
+inline std::string Utf8(const Text& text) {
+    const std::wstring wide = ToWide(text);
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                          nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(std::max(bytes, 0)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), bytes, nullptr,
+                        nullptr);
+    return utf8;
 }

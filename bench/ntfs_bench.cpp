@@ -40,17 +40,6 @@ std::size_t PeakWorkingSet() {
     return counters.PeakWorkingSetSize;
 }
 
-// For the console of the host, which reads UTF-8.
-std::string Utf8(const Text& text) {
-    const std::wstring wide = ToWide(text);
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                          nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(std::max(bytes, 0)), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), bytes, nullptr,
-                        nullptr);
-    return utf8;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {

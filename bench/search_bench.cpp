@@ -68,17 +68,6 @@ void BareWalk(const std::wstring& folder, const Text& text, const NamePattern& p
         BareWalk(folder + name + L"\\", text + WideToAnsi(name) + "\\", pattern, results);
 }
 
-// For the console of the host, which reads UTF-8.
-std::string Utf8(const Text& text) {
-    const std::wstring wide = ToWide(text);
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                          nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(std::max(bytes, 0)), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), bytes, nullptr,
-                        nullptr);
-    return utf8;
-}
-
 // The window a real search keeps alive; its timer measures how long the walk leaves the queue alone.
 struct Window {
     static constexpr UINT_PTR kTimer = 1;

@@ -227,19 +227,6 @@ TEST_F(InstallRootTest, ChineseFolderNamesWhateverTheSystemCodePage) {
     EXPECT_EQ(state.InstallRoot, "R:\\\xD3\xCE\xCF\xB7\\\xD3\xA2\xD0\xDB\xC1\xAA\xC3\xCB") << "GBK bytes";
 }
 
-}  // namespace
-
-namespace {
-
-// Creates the file `relative` (UTF-16, folders included) below `folder`: for names GBK cannot hold.
-void WideFile(const Text& folder, const std::wstring& relative) {
-    const std::wstring path = ToWide(folder) + L"\\" + relative;
-    for (size_t i = path.find(L'\\', 3); i != std::wstring::npos; i = path.find(L'\\', i + 1))
-        CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
-    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    EXPECT_TRUE(file.Valid());
-}
-
 TEST_F(InstallRootTest, ANameGbkCannotHoldExactlyIsNeverTheClient) {
     // "Games²" would once have become "Games2", a different folder; "Björn" and "게임" would have
     // become "Bj?rn" and "??", which name nothing.

@@ -258,15 +258,6 @@ TEST_F(OptimizeCommandTest, EveryCommandRefusesARootThatNamesNoFolder) {
     ExpectNothingDone();
 }
 
-// Creates the file `relative` (UTF-16) below `folder`: for names GBK cannot hold.
-void WideFile(const Text& folder, const std::wstring& relative) {
-    const std::wstring path = ToWide(folder) + L"\\" + relative;
-    for (size_t i = path.find(L'\\', 3); i != std::wstring::npos; i = path.find(L'\\', i + 1))
-        CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
-    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    EXPECT_TRUE(file.Valid());
-}
-
 TEST_F(OptimizeCommandTest, AFolderThatOnlyLooksLikeTheClientsIsNeverTouched) {
     // The client in "Games²"; best fit once made that "Games2", whose logs were then deleted and in
     // which a Cross folder was created.

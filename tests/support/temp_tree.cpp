@@ -133,3 +133,11 @@ void RemoveTree(std::string_view path) {
 void SetAttributes(std::string_view path, unsigned long attributes) {
     SetFileAttributesW(ToWide(path).c_str(), attributes);
 }
+
+void WideFile(const Text& folder, const std::wstring& relative) {
+    const std::wstring path = ToWide(folder) + L"\\" + relative;
+    for (size_t i = path.find(L'\\', 3); i != std::wstring::npos; i = path.find(L'\\', i + 1))
+        CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
+    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    EXPECT_TRUE(file.Valid());
+}

@@ -39,3 +39,6 @@ void CreateFolders(std::string_view path);
 void RemoveTree(std::string_view path);
 // Sets or clears attributes such as FILE_ATTRIBUTE_READONLY.
 void SetAttributes(std::string_view path, unsigned long attributes);
+// Creates the empty file `relative` (UTF-16, folders included) below `folder`: for names GBK
+// cannot hold.
+void WideFile(const Text& folder, const std::wstring& relative);
