@@ -28,6 +28,10 @@ echo GAMES >build/test-drives/x/.windows-label
 # first test would hold its pipe open and CTest would wait for it.
 "$WINE" cmd /c exit >/dev/null 2>&1 </dev/null
 trap '"$WINESERVER" -k 2>/dev/null || true' EXIT
+# One program stays on the prefix's desktop for the whole run, so that the desktop is not closed
+# and opened anew between test programs (tests/helpers/desktop_user.cpp says why); the server's
+# end ends it.
+"$WINE" build/release/tests/desktop_user.exe >/dev/null 2>&1 </dev/null &
 
 # The window's layout at 150 % is tested in a prefix of its own, with its own server.
 (

@@ -96,15 +96,34 @@ TellwickProcess::TellwickProcess(StartedElsewhere) {
 }
 
 void TellwickProcess::FindWindowOf(DWORD processId) {
-    for (int i = 0; i < 1000 && !window_; ++i) {
+    // Up to 30 s: under a loaded machine a start can take seconds; a process that has ended is not
+    // waited for.
+    for (int i = 0; i < 3000 && !window_; ++i) {
         window_ = FindProcessWindow(processId, nullptr, kWindowCaption);
-        if (!window_)
-            Sleep(10);
+        if (window_ || (process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_OBJECT_0))
+            break;
+        Sleep(10);
     }
-    if (!window_)
-        ADD_FAILURE() << "Tellwick's window did not appear";
-    else
+    if (window_) {
         threadId_ = GetWindowThreadProcessId(window_, nullptr);
+        return;
+    }
+    // What this program sees, so that a failure in CI says which side went wrong.
+    DWORD exitCode = STILL_ACTIVE;
+    if (process_)
+        GetExitCodeProcess(process_.Get(), &exitCode);
+    int visible = 0;
+    EnumWindows(
+        [](HWND window, LPARAM count) {
+            *reinterpret_cast<int*>(count) += IsWindowVisible(window) ? 1 : 0;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&visible));
+    ADD_FAILURE() << "Tellwick's window did not appear (process "
+                  << (exitCode == STILL_ACTIVE ? std::string("still running")
+                                               : "ended with exit code " + std::to_string(exitCode))
+                  << "; this program sees " << visible << " visible top-level windows, its desktop window "
+                  << (IsWindow(GetDesktopWindow()) ? "exists" : "is gone") << ")";
 }
 
 TellwickProcess::~TellwickProcess() {
