@@ -81,7 +81,7 @@ TEST(TellwickStartTest, AControlThatCannotBeCreatedEndsTheStartWithTheStartUpErr
     // The helper runs the tool's own start with the drive box's creation refused.
     TellwickProcess tool(JoinPath(TestHelpersFolder(), "start_without_drive_box.exe"), "C:\\", false);
     const std::optional<MessageBoxSeen> box = tool.WaitForMessageBox();
-    ASSERT_TRUE(box) << "no start-up error";
+    ASSERT_TRUE(box) << "no start-up error (" << tool.Describe() << ")";
     EXPECT_EQ(box->text, "载入启动窗口失败");
     EXPECT_EQ(box->title, "Tellwick1.4");
     EXPECT_EQ(tool.WaitForExit(), std::optional<DWORD>(static_cast<DWORD>(-1)));

@@ -81,6 +81,7 @@ TellwickProcess::TellwickProcess(const Text& exe, const Text& workingDirectory, 
     process_.Reset(info.hProcess);
     CloseHandle(info.hThread);
     processId_ = info.dwProcessId;
+    mainThreadId_ = info.dwThreadId;
     if (!waitForWindow)
         return;
     FindWindowOf(processId_);
@@ -108,10 +109,24 @@ void TellwickProcess::FindWindowOf(DWORD processId) {
         threadId_ = GetWindowThreadProcessId(window_, nullptr);
         return;
     }
-    // What this program sees, so that a failure in CI says which side went wrong.
+    ADD_FAILURE() << "Tellwick's window did not appear (" << Describe() << ")";
+}
+
+Text TellwickProcess::Describe() const {
+    std::string state = "process ";
     DWORD exitCode = STILL_ACTIVE;
-    if (process_)
-        GetExitCodeProcess(process_.Get(), &exitCode);
+    if (!process_)
+        state += "not started";
+    else if (GetExitCodeProcess(process_.Get(), &exitCode) && exitCode != STILL_ACTIVE)
+        state += "ended with exit code " + std::to_string(exitCode);
+    else
+        state += "still running";
+    // The server's record of the started thread's windows, which needs no desktop of this program.
+    GUITHREADINFO started{};
+    started.cbSize = sizeof started;
+    if (mainThreadId_ && GetGUIThreadInfo(mainThreadId_, &started))
+        state += started.hwndActive ? ", its first thread has an active window"
+                                    : ", its first thread has no active window";
     int visible = 0;
     EnumWindows(
         [](HWND window, LPARAM count) {
@@ -119,11 +134,10 @@ void TellwickProcess::FindWindowOf(DWORD processId) {
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&visible));
-    ADD_FAILURE() << "Tellwick's window did not appear (process "
-                  << (exitCode == STILL_ACTIVE ? std::string("still running")
-                                               : "ended with exit code " + std::to_string(exitCode))
-                  << "; this program sees " << visible << " visible top-level windows, its desktop window "
-                  << (IsWindow(GetDesktopWindow()) ? "exists" : "is gone") << ")";
+    state += "; this program sees " + std::to_string(visible) +
+             " visible top-level windows and its desktop window ";
+    state += IsWindow(GetDesktopWindow()) ? "exists" : "is gone";
+    return state;
 }
 
 TellwickProcess::~TellwickProcess() {

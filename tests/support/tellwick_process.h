@@ -65,6 +65,8 @@ class TellwickProcess {
     void Kill() const;
     // The exit code once the process has ended, or nothing on time-out.
     std::optional<DWORD> WaitForExit(DWORD timeoutMs = 10000) const;
+    // The process's state and what this program sees of the desktop, for failure messages.
+    Text Describe() const;
 
    private:
     void FindWindowOf(DWORD processId);
@@ -72,5 +74,6 @@ class TellwickProcess {
     UniqueKernel process_;
     DWORD processId_ = 0;
     DWORD threadId_ = 0;
+    DWORD mainThreadId_ = 0;  // of a process started here
     HWND window_ = nullptr;
 };
