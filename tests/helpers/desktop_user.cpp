@@ -1,9 +1,10 @@
 // Keeps the test prefix's desktop in use for a whole test run. Wine closes a desktop, and ends its
 // explorer.exe, about a second after the last program using it has ended; the next program opens
-// a new one. Test programs start and end all the time, and one that started during such a close
-// once saw none of the windows of the programs it started (every window lookup of
-// tellwick_exe_test failed in one CI run). With this program attached from the start, the desktop
-// and its explorer.exe stay up until the prefix's server ends. scripts/test.sh starts it.
+// a new one, so without this the desktop comes and goes between test programs. In one CI run one
+// test program saw none of the windows of the programs it started (every window lookup of
+// tellwick_exe_test failed), which a desktop closed under it would explain. With this program
+// attached from the start, the desktop and its explorer.exe stay up until the prefix's server
+// ends. scripts/test.sh starts it.
 #include <windows.h>
 
 int main() {

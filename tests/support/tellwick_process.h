@@ -57,7 +57,7 @@ class TellwickProcess {
     void Settle() const;
 
     // Waits for a message box of the process; answers it with OK when `answer` is set.
-    std::optional<MessageBoxSeen> WaitForMessageBox(DWORD timeoutMs = 10000, bool answer = true) const;
+    std::optional<MessageBoxSeen> WaitForMessageBox(DWORD timeoutMs = 30000, bool answer = true) const;
 
     // Closes the window with its close box.
     void Close() const;
