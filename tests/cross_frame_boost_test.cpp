@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -19,18 +18,6 @@
 #include "support/wine_host.h"
 
 namespace {
-
-// The names in a folder, "." and ".." left out, in sorted order.
-std::vector<std::wstring> Entries(const Text& folder) {
-    std::vector<std::wstring> names;
-    DirectoryListing listing(ToWide(JoinPath(folder, "*")));
-    for (bool more = listing.Valid(); more; more = listing.Next()) {
-        if (!listing.IsDotOrDotDot())
-            names.emplace_back(listing.Name());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // The window after the drive choice found `root`.
 FakeControlPort UiAfterDriveChoice(const Text& root) {
@@ -66,7 +53,7 @@ TEST(CrossFrameBoostTest, RunsThroughTheFolderStatesInTurn) {
         EXPECT_EQ(ReadBytes(tree / "Crossbak\\a.dat"), "client data");
         EXPECT_EQ(ReadBytes(tree / "Crossbak\\sub\\b.dat"), "more");
         EXPECT_TRUE(IsFolder(tree / "Cross"));
-        EXPECT_TRUE(Entries(tree / "Cross").empty());
+        EXPECT_TRUE(FolderEntries(tree / "Cross").empty());
         EXPECT_FALSE(PathExists(tree / "Game\\one.log"));
         EXPECT_EQ(state.InstallRoot, tree.Path());
         ExpectBlueSuccess(ui);
@@ -111,7 +98,7 @@ TEST(CrossFrameBoostTest, WithoutAnyCrossFolderCreatesAnEmptyOne) {
     FakeControlPort ui = UiAfterDriveChoice(tree.Path());
     CrossFrameBoost(ProgramState{tree.Path(), {}}, ui);
     EXPECT_TRUE(IsFolder(tree / "Cross"));
-    EXPECT_TRUE(Entries(tree / "Cross").empty());
+    EXPECT_TRUE(FolderEntries(tree / "Cross").empty());
     EXPECT_FALSE(PathExists(tree / "Crossbak"));
     ExpectBlueSuccess(ui);
 }
@@ -140,7 +127,7 @@ TEST(CrossFrameBoostTest, ACrossThatIsALinkIsNeverMoved) {
 
     CrossFrameBoost(ProgramState{tree.Path(), {}}, ui);
 
-    EXPECT_EQ(Entries(tree.Path()), std::vector<std::wstring>{L"Cross"});
+    EXPECT_EQ(FolderEntries(tree.Path()), std::vector<std::wstring>{L"Cross"});
     EXPECT_EQ(ReadBytes(tree / "Cross\\a.dat"), "linked data");
     ExpectFailure(ui, texts::kCrossIsLink);
 }
@@ -154,7 +141,7 @@ TEST(CrossFrameBoostTest, GuardsBeforeADriveWasChosen) {
         SCOPED_TRACE("the label still shows the prompt");
         FakeControlPort ui;
         CrossFrameBoost(ProgramState{tree.Path(), {}}, ui);
-        EXPECT_EQ(Entries(tree.Path()), (std::vector<std::wstring>{L"Cross", L"x.log"}));
+        EXPECT_EQ(FolderEntries(tree.Path()), (std::vector<std::wstring>{L"Cross", L"x.log"}));
         EXPECT_EQ(ReadBytes(tree / "Cross\\a.dat"), "client data");
         EXPECT_TRUE(ui.messages.empty());
         EXPECT_TRUE(ui.operations.empty());
@@ -208,11 +195,11 @@ TEST(CreateDirectoryTreeTest, CreatesEveryMissingLevel) {
     const Text tricky = "U:\\游戏" + kTrickyCharacter + "\\Cross";
     EXPECT_TRUE(CreateDirectoryTree(tricky));
     EXPECT_TRUE(IsFolder(folder / ("游戏" + kTrickyCharacter + "\\Cross")));
-    EXPECT_EQ(Entries(folder.Path()).size(), 2u) << "no folder cut at the 0x5C byte";
+    EXPECT_EQ(FolderEntries(folder.Path()).size(), 2u) << "no folder cut at the 0x5C byte";
 
     EXPECT_FALSE(CreateDirectoryTree(""));
     CreateDirectoryTree("U:");
-    EXPECT_EQ(Entries(folder.Path()).size(), 2u) << "a bare drive gets nothing";
+    EXPECT_EQ(FolderEntries(folder.Path()).size(), 2u) << "a bare drive gets nothing";
 }
 
 TEST(CreateDirectoryTreeTest, AFileInTheWayIsNoDirectory) {

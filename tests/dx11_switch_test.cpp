@@ -12,7 +12,6 @@
 
 #include "core/report.h"
 #include "core/texts.h"
-#include "platform/directory.h"
 #include "platform/encoding.h"
 #include "platform/handles.h"
 #include "support/fake_control_port.h"
@@ -74,17 +73,6 @@ void ExpectLines(const std::string& bytes, Sections expected) {
     EXPECT_EQ(actual, expected) << "file now holds:\n" << bytes;
 }
 
-// The names in a folder, "." and ".." left out.
-std::vector<std::wstring> Entries(const Text& folder) {
-    std::vector<std::wstring> names;
-    DirectoryListing listing(ToWide(JoinPath(folder, "*")));
-    for (bool more = listing.Valid(); more; more = listing.Next()) {
-        if (!listing.IsDotOrDotDot())
-            names.emplace_back(listing.Name());
-    }
-    return names;
-}
-
 class Dx11SwitchTest : public testing::Test {
    protected:
     Dx11SwitchTest() {
@@ -126,7 +114,7 @@ TEST_F(Dx11SwitchTest, NoKeyIsWrittenWithoutABackupOrOverAReadOnlyFile) {
     tree.File("Game\\Config\\game.cfg", kGameCfg);
     const auto expectUntouched = [&] {
         EXPECT_EQ(ReadBytes(Config()), kGameCfg);
-        EXPECT_EQ(Entries(tree / "Game\\Config").size(), IsFolder(Backup()) ? 2u : 1u)
+        EXPECT_EQ(FolderEntries(tree / "Game\\Config").size(), IsFolder(Backup()) ? 2u : 1u)
             << "nothing left beside";
     };
     {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 
 #include "platform/directory.h"
@@ -140,4 +141,15 @@ void WideFile(const Text& folder, const std::wstring& relative) {
         CreateDirectoryW(path.substr(0, i).c_str(), nullptr);
     const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     EXPECT_TRUE(file.Valid());
+}
+
+std::vector<std::wstring> FolderEntries(const Text& folder) {
+    std::vector<std::wstring> names;
+    DirectoryListing listing(ToWide(JoinPath(folder, "*")));
+    for (bool more = listing.Valid(); more; more = listing.Next()) {
+        if (!listing.IsDotOrDotDot())
+            names.emplace_back(listing.Name());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/text.h"
 
@@ -42,3 +43,5 @@ void SetAttributes(std::string_view path, unsigned long attributes);
 // Creates the empty file `relative` (UTF-16, folders included) below `folder`: for names GBK
 // cannot hold.
 void WideFile(const Text& folder, const std::wstring& relative);
+// The names in `folder`, "." and ".." left out, in sorted order.
+std::vector<std::wstring> FolderEntries(const Text& folder);
