@@ -13,6 +13,7 @@
 #include "core/report.h"
 #include "core/texts.h"
 #include "platform/encoding.h"
+#include "platform/file_write.h"
 #include "platform/handles.h"
 #include "support/fake_control_port.h"
 #include "support/scoped_current_directory.h"
@@ -88,13 +89,33 @@ class Dx11SwitchTest : public testing::Test {
     FakeControlPort ui;
 };
 
-TEST_F(Dx11SwitchTest, FirstSwitchOnBacksUpTheFileAndSetsTheKey) {
-    tree.File("Game\\Config\\game.cfg", kGameCfg);
+// Windows' INI writer reads a UTF-8 mark as part of the first line, so the section there is not
+// found and a second one is added at the end; Wine's writer knows the mark.
+BOOL WINAPI WindowsProfileWriter(const wchar_t* section, const wchar_t* key, const wchar_t* value,
+                                 const wchar_t* file) {
+    const std::string bytes = ReadBytes(WideToAnsi(file));
+    if (!bytes.starts_with("\xEF\xBB\xBF"))
+        return WritePrivateProfileStringW(section, key, value, file);
+    WriteBytes(WideToAnsi(file), bytes + "[" + WideToAnsi(section) + "]\r\n" + WideToAnsi(key) + "=" +
+                                     WideToAnsi(value) + "\r\n");
+    return TRUE;
+}
 
-    EXPECT_TRUE(EnableDx11TestMode(state));
+TEST(Dx11SwitchFileTest, FirstSwitchOnBacksUpTheFileAndSetsTheKeyInItsSection) {
+    for (const std::string mark : {"", "\xEF\xBB\xBF"}) {
+        SCOPED_TRACE(mark.empty() ? "plain file" : "file starting with a UTF-8 byte-order mark");
+        const ScopedFileWriteCalls windowsWriter({{}, {}, WindowsProfileWriter});
+        TempTree tree;
+        const Text config = tree.File("Game\\Config\\game.cfg", mark + kGameCfg);
 
-    EXPECT_EQ(ReadBytes(Backup()), kGameCfg) << "the backup is the file as it was";
-    ExpectLines(ReadBytes(Config()), WithDx11Key(kGameCfg, "1"));
+        EXPECT_TRUE(EnableDx11TestMode(ProgramState{tree.Path(), {}}));
+
+        EXPECT_EQ(ReadBytes(config + ".bak"), mark + kGameCfg) << "the backup is the file as it was";
+        const std::string written = ReadBytes(config);
+        ASSERT_TRUE(written.starts_with(mark + "[General]")) << written;
+        EXPECT_EQ(written.find("[General]"), written.rfind("[General]")) << "one section General:\n" << written;
+        ExpectLines(written.substr(mark.size()), WithDx11Key(kGameCfg, "1"));
+    }
 }
 
 TEST_F(Dx11SwitchTest, LaterSwitchOnKeepsTheFirstBackup) {

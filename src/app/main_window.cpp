@@ -166,8 +166,10 @@ bool MainWindow::OnSetCursor(LPARAM lParam) {
 
 void MainWindow::OnDpiChanged(unsigned dpi, const RECT& suggested) {
     dpi_ = dpi;
-    SetWindowPos(window_, nullptr, suggested.left, suggested.top, Scaled(kWindowWidth), Scaled(kWindowHeight),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // The suggested rectangle keeps the window where the user moved it, at the new scale; a size of
+    // our own could put it back across the monitor's edge and start the change again.
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     LayOutControls(controls_, dpi_, font_);
 }
 

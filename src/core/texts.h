@@ -51,6 +51,13 @@ inline const Text kHomePageBackupFailed = "无法备份system.yaml，主页未�
 inline const Text kHomePageWriteFailed = "无法写入system.yaml，主页未替换";
 inline const Text kHomePageRestoreFailed = "无法将备份复制回system.yaml，主页未恢复";
 
+// Windows moved system.yaml aside and could put neither it nor the new file back under its name;
+// the next write of the file puts it back.
+inline const Text kHomePageSetAsideReplace =
+    "无法写入system.yaml：原文件暂存为同一文件夹中的system.yaml.tellwick-*-replaced，主页未替换";
+inline const Text kHomePageSetAsideRestore =
+    "无法将备份复制回system.yaml：原文件暂存为同一文件夹中的system.yaml.tellwick-*-replaced，主页未恢复";
+
 inline const Text kHomePageReadOnlyReplace = "system.yaml是只读文件，主页未替换";
 inline const Text kHomePageReadOnlyRestore = "system.yaml是只读文件，主页未恢复";
 
@@ -60,6 +67,10 @@ inline const Text kDx11FailedTitle = "警告";
 inline const Text kDx11EnableFailed = "无法写入game.cfg，DX11测试模式未开启";
 inline const Text kDx11DisableFailed = "无法写入game.cfg，DX11测试模式未恢复";
 inline const Text kDx11BackupFailed = "无法备份game.cfg，DX11测试模式未开启";
+inline const Text kDx11SetAsideEnable =
+    "无法写入game.cfg：原文件暂存为同一文件夹中的game.cfg.tellwick-*-replaced，DX11测试模式未开启";
+inline const Text kDx11SetAsideDisable =
+    "无法写入game.cfg：原文件暂存为同一文件夹中的game.cfg.tellwick-*-replaced，DX11测试模式未恢复";
 inline const Text kDx11ReadOnlyEnable = "game.cfg是只读文件，DX11测试模式未开启";
 inline const Text kDx11ReadOnlyDisable = "game.cfg是只读文件，DX11测试模式未恢复";
 

@@ -1,21 +1,41 @@
-// DPI queries. GetDpiForWindow exists from Windows 10 on; older systems have one DPI for all.
+// DPI queries. GetDpiForWindow exists from Windows 10 on, GetDpiForMonitor (SHCore) from Windows
+// 8.1 on; older systems have one DPI for all.
 #include "platform/dpi.h"
 
+#include <utility>
+
 #include "platform/gdi.h"
+#include "platform/system_dlls.h"
 
 namespace {
 
-using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+template <typename Function>
+Function Export(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+                  : nullptr;
+}
 
-GetDpiForWindowFn LookUpGetDpiForWindow() {
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    if (!user32)
-        return nullptr;
-    return reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")));
+DpiCalls PlatformCalls() {
+    DpiCalls calls;
+    calls.forWindow = Export<DpiCalls::ForWindow>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
+    // SHCore is no KnownDLL: it comes from the system folder only, and only where it is needed.
+    if (!calls.forWindow)
+        calls.forMonitor = Export<DpiCalls::ForMonitor>(LoadSystemDll(L"shcore.dll"), "GetDpiForMonitor");
+    return calls;
+}
+
+DpiCalls& Calls() {
+    static DpiCalls calls = PlatformCalls();
+    return calls;
 }
 
 }  // namespace
+
+ScopedDpiCalls::ScopedDpiCalls(DpiCalls calls) : previous_(std::exchange(Calls(), calls)) {}
+
+ScopedDpiCalls::~ScopedDpiCalls() {
+    Calls() = previous_;
+}
 
 unsigned SystemDpi() {
     const ScopedGetDC screen(nullptr);
@@ -24,11 +44,18 @@ unsigned SystemDpi() {
 }
 
 unsigned WindowDpi(HWND window) {
-    static const GetDpiForWindowFn getDpiForWindow = LookUpGetDpiForWindow();
-    if (getDpiForWindow && window) {
-        const UINT dpi = getDpiForWindow(window);
-        if (dpi > 0)
+    const DpiCalls& calls = Calls();
+    if (calls.forWindow && window) {
+        if (const UINT dpi = calls.forWindow(window); dpi > 0)
             return dpi;
+    }
+    // Windows 8.1: each monitor has its own scale, and the window's decides.
+    if (calls.forMonitor && window) {
+        UINT dpiX = 0;
+        UINT dpiY = 0;
+        HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+        if (monitor && SUCCEEDED(calls.forMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY)) && dpiY > 0)
+            return dpiY;
     }
     return SystemDpi();
 }

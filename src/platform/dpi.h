@@ -5,7 +5,7 @@
 
 inline constexpr unsigned kDefaultDpi = 96;
 
-// The DPI the window is shown at; the system DPI where the platform has no per-window DPI.
+// The DPI the window is shown at: its own, else its monitor's (Windows 8.1), else the system's.
 unsigned WindowDpi(HWND window);
 unsigned SystemDpi();
 
@@ -15,3 +15,26 @@ constexpr int ScaleForDpi(int value, unsigned dpi) {
     return static_cast<int>((scaled >= 0 ? scaled + kDefaultDpi / 2 : scaled - kDefaultDpi / 2) /
                             static_cast<long long>(kDefaultDpi));
 }
+
+// The calls WindowDpi asks, as the platform offers them: GetDpiForWindow, and GetDpiForMonitor where
+// that is missing. A test installs others to take the path of a Windows without the first.
+struct DpiCalls {
+    using ForWindow = UINT(WINAPI*)(HWND);
+    using ForMonitor = HRESULT(WINAPI*)(HMONITOR, int type, UINT* dpiX, UINT* dpiY);
+    ForWindow forWindow = nullptr;
+    ForMonitor forMonitor = nullptr;
+};
+// MDT_EFFECTIVE_DPI: the scale the user chose for the monitor.
+inline constexpr int kEffectiveDpi = 0;
+
+// Installs `calls` while it lives.
+class ScopedDpiCalls {
+   public:
+    explicit ScopedDpiCalls(DpiCalls calls);
+    ScopedDpiCalls(const ScopedDpiCalls&) = delete;
+    ScopedDpiCalls& operator=(const ScopedDpiCalls&) = delete;
+    ~ScopedDpiCalls();
+
+   private:
+    DpiCalls previous_;
+};

@@ -23,3 +23,13 @@ std::vector<ProcessEntry> RunningProcesses() {
     }
     return processes;
 }
+
+bool ProcessIsRunning(std::uint32_t id) {
+    if (id == GetCurrentProcessId())
+        return true;
+    const UniqueKernel process(OpenProcess(SYNCHRONIZE, FALSE, id));
+    if (!process)
+        return GetLastError() != ERROR_INVALID_PARAMETER;
+    // An ended process stays openable while anyone holds a handle to it; it is signalled then.
+    return WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
+}

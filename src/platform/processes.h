@@ -14,3 +14,7 @@ struct ProcessEntry {
 
 // The running processes in the snapshot's own order; empty when the list cannot be read.
 std::vector<ProcessEntry> RunningProcesses();
+
+// False only when no process of that id exists, or it has ended. A process the caller may not open
+// (another user's) counts as running, as does the calling process.
+bool ProcessIsRunning(std::uint32_t id);

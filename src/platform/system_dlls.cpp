@@ -11,6 +11,8 @@ namespace {
 // (KB2533623); without it the flag is refused and the function is missing.
 constexpr DWORD kSystemFolderOnly = LOAD_LIBRARY_SEARCH_SYSTEM32;
 
+}  // namespace
+
 HMODULE LoadSystemDll(const wchar_t* name) {
     // By name, so that the manifest's Common Controls 6 is what loads.
     HMODULE module = LoadLibraryExW(name, nullptr, kSystemFolderOnly);
@@ -24,6 +26,8 @@ HMODULE LoadSystemDll(const wchar_t* name) {
     path.resize(length);
     return LoadLibraryW((path + L'\\' + name).c_str());
 }
+
+namespace {
 
 // Older COMCTL32 versions export the subclassing functions by ordinal only.
 template <typename Function>

@@ -11,6 +11,10 @@
 // Makes the system folder the only place the process loads DLLs from by name. Call it first thing.
 void LoadDllsFromSystemFolderOnly();
 
+// Loads a DLL that is no KnownDLL from the system folder, never from anywhere else; null when it
+// cannot be had there.
+HMODULE LoadSystemDll(const wchar_t* name);
+
 // Loads COMCTL32, the version the manifest asks for (Common Controls 6), and UxTheme, once, and
 // registers the standard control classes and the tooltip. Fails when COMCTL32 or one of its subclassing
 // functions cannot be had; without UxTheme the controls only keep their classic look.

@@ -25,10 +25,16 @@ Text ConfigFile(const ProgramState& state) {
     return JoinPath(state.InstallRoot, "Game\\Config\\game.cfg");
 }
 
-bool WriteDx11Key(const ProgramState& state, std::string_view value) {
+SysResult WriteDx11Key(const ProgramState& state, std::string_view value) {
     // Whole or not at all: the INI writer rewrites the file in place, and a crash in the middle
     // of that would leave the game a part of its settings.
-    return WriteProfileStringWhole("General", "DX11BetaTest", value, ConfigFile(state)).Ok();
+    return WriteProfileStringWhole("General", "DX11BetaTest", value, ConfigFile(state));
+}
+
+// The message for a key that was not written: the file is where it was, unless Windows could put
+// it back under its name no more.
+const Text& WriteFailure(const SysResult& written, const Text& unchanged, const Text& setAside) {
+    return FormerContentSetAside(written) ? setAside : unchanged;
 }
 
 }  // namespace
@@ -54,8 +60,8 @@ Dx11Outcome EnableDx11TestMode(const ProgramState& state) {
             return {&texts::kDx11BackupFailed};
         PauseFor(kPauseAfterBackupMs);
     }
-    if (!WriteDx11Key(state, "1"))
-        return {&texts::kDx11EnableFailed};
+    if (const SysResult written = WriteDx11Key(state, "1"); !written)
+        return {&WriteFailure(written, texts::kDx11EnableFailed, texts::kDx11SetAsideEnable)};
     return {};
 }
 
@@ -72,6 +78,7 @@ void DisableDx11TestMode(const ProgramState& state, ControlPort& ui) {
     }
     // Switching off writes "0" rather than copying the backup back: the user's other settings,
     // changed since the backup, stay as they are.
-    if (!WriteDx11Key(state, "0"))
-        ui.ShowMessageBox(texts::kDx11DisableFailed, kMessageBoxFlags, texts::kDx11FailedTitle);
+    if (const SysResult written = WriteDx11Key(state, "0"); !written)
+        ui.ShowMessageBox(WriteFailure(written, texts::kDx11DisableFailed, texts::kDx11SetAsideDisable),
+                          kMessageBoxFlags, texts::kDx11FailedTitle);
 }

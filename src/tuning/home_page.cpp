@@ -66,8 +66,9 @@ void ReplaceHomePage(const ProgramState& state, ControlPort& ui) {
         return;
     }
 
-    if (!WriteFileWhole(target, *document)) {
-        ShowFailure(ui, texts::kHomePageWriteFailed);
+    if (const SysResult written = WriteFileWhole(target, *document); !written) {
+        ShowFailure(ui, FormerContentSetAside(written) ? texts::kHomePageSetAsideReplace
+                                                       : texts::kHomePageWriteFailed);
         return;
     }
     // The other box keeps its colour: once both documents have been used, both captions are red.
@@ -99,8 +100,9 @@ void RestoreHomePage(const ProgramState& state, ControlPort& ui) {
     }
     // Whole or not at all, keeping the file's attributes and security; the backup stays where it
     // is, so the client's file can be restored again later.
-    if (!CopyFileWhole(backup, target)) {
-        ShowFailure(ui, texts::kHomePageRestoreFailed);
+    if (const SysResult copied = CopyFileWhole(backup, target); !copied) {
+        ShowFailure(ui, FormerContentSetAside(copied) ? texts::kHomePageSetAsideRestore
+                                                      : texts::kHomePageRestoreFailed);
         ClearStatus(ui);
         return;
     }
