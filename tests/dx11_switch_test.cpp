@@ -113,7 +113,8 @@ TEST(Dx11SwitchFileTest, FirstSwitchOnBacksUpTheFileAndSetsTheKeyInItsSection) {
         EXPECT_EQ(ReadBytes(config + ".bak"), mark + kGameCfg) << "the backup is the file as it was";
         const std::string written = ReadBytes(config);
         ASSERT_TRUE(written.starts_with(mark + "[General]")) << written;
-        EXPECT_EQ(written.find("[General]"), written.rfind("[General]")) << "one section General:\n" << written;
+        EXPECT_EQ(written.find("[General]"), written.rfind("[General]")) << "one section General:\n"
+                                                                         << written;
         ExpectLines(written.substr(mark.size()), WithDx11Key(kGameCfg, "1"));
     }
 }

@@ -32,129 +32,89 @@ BOOL Fail(DWORD error) {
     return FALSE;
 }
 
-// ReplaceFileW as it succeeds: the target goes to the backup name, the new file to the target's.
-BOOL Swap(const wchar_t* replaced, const wchar_t* replacement, const wchar_t* backup) {
-    return MoveFileExW(replaced, backup, 0) && MoveFileExW(replacement, replaced, 0);
+// What the stand-in ReplaceFileW does: swap the names (the target to the backup name, the new file
+// to the target's), fail leaving both names as they were, or fail with 1177 as Windows documents
+// it: the target under the backup name, the new file under its own with the target's attributes.
+enum class Replace { kSwap, kFail, k1177, kSharingThenSwap };
+// Which moves the stand-in MoveFileExW refuses.
+enum class Moves { kNone, kBack, kAll };
+
+FileWriteCalls StandIns(Replace replace, DWORD failure, Moves refused, int& calls) {
+    const auto swap = [](const wchar_t* target, const wchar_t* replacement, const wchar_t* backup) {
+        return MoveFileExW(target, backup, 0) && MoveFileExW(replacement, target, 0) ? TRUE : FALSE;
+    };
+    return {[=, &calls](const wchar_t* target, const wchar_t* replacement, const wchar_t* backup) {
+                ++calls;
+                if (replace == Replace::kSwap || (replace == Replace::kSharingThenSwap && calls > 3))
+                    return swap(target, replacement, backup);
+                if (replace == Replace::k1177) {
+                    const DWORD attributes = GetFileAttributesW(target);
+                    MoveFileExW(target, backup, 0);
+                    SetFileAttributesW(replacement, attributes);
+                }
+                return Fail(failure);
+            },
+            [=](const wchar_t* from, const wchar_t* to, DWORD flags) {
+                const bool back = std::wstring_view(from).ends_with(L"-replaced");
+                if (refused == Moves::kAll || (refused == Moves::kBack && back))
+                    return Fail(ERROR_ACCESS_DENIED);
+                return MoveFileExW(from, to, flags);
+            },
+            {}};
 }
-
-// 1177: the target stands under the backup name, the new file under its own, having taken over the
-// target's attributes.
-BOOL Fail1177(const wchar_t* replaced, const wchar_t* replacement, const wchar_t* backup) {
-    const DWORD attributes = GetFileAttributesW(replaced);
-    if (!MoveFileExW(replaced, backup, 0) || !SetFileAttributesW(replacement, attributes))
-        return FALSE;
-    return Fail(ERROR_UNABLE_TO_MOVE_REPLACEMENT_2);
-}
-
-bool EndsWith(const wchar_t* text, std::wstring_view end) {
-    return std::wstring_view(text).ends_with(end);
-}
-
-struct Outcome {
-    bool ok;
-    DWORD error;
-    const std::string* content;  // under the target's name; null: the name is empty
-    int calls;                   // of the stand-in that answers
-};
-
-struct Case {
-    const char* what;
-    std::function<FileWriteCalls(int& calls)> calls;
-    Outcome expected;
-};
 
 TEST(FileWriteTest, EveryWayThePlacementFailsLeavesTheTargetWholeUnderItsName) {
-    const std::vector<Case> cases = {
-        {"ReplaceFileW succeeds; the former content under the backup name goes",
-         [](int& calls) {
-             return FileWriteCalls{[&](auto a, auto b, auto c) { return ++calls, Swap(a, b, c); }, {}, {}};
-         },
-         {true, ERROR_SUCCESS, &kNew, 1}},
-        {"1175: both files keep their names; tried again, then given up",
-         [](int& calls) {
-             return FileWriteCalls{
-                 [&](auto, auto, auto) { return ++calls, Fail(ERROR_UNABLE_TO_REMOVE_REPLACED); }, {}, {}};
-         },
-         {false, ERROR_UNABLE_TO_REMOVE_REPLACED, &kOld, 10}},
-        {"1176 with a backup name: both files keep their names",
-         [](int& calls) {
-             return FileWriteCalls{
-                 [&](auto, auto, auto) { return ++calls, Fail(ERROR_UNABLE_TO_MOVE_REPLACEMENT); }, {}, {}};
-         },
-         {false, ERROR_UNABLE_TO_MOVE_REPLACEMENT, &kOld, 10}},
-        {"1177: the former content goes back under the target's name",
-         [](int& calls) {
-             return FileWriteCalls{
-                 [&](auto a, auto b, auto c) { return ++calls, Fail1177(a, b, c); }, {}, {}};
-         },
-         {false, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, &kOld, 1}},
-        {"1177 and the former content cannot go back: the new file takes the name",
-         [](int& calls) {
-             return FileWriteCalls{[&](auto a, auto b, auto c) { return ++calls, Fail1177(a, b, c); },
-                                   [](auto from, auto to, DWORD flags) {
-                                       return EndsWith(from, L"-replaced") ? Fail(ERROR_ACCESS_DENIED)
-                                                                           : MoveFileExW(from, to, flags);
-                                   },
-                                   {}};
-         },
-         {true, ERROR_SUCCESS, &kNew, 1}},
-        {"1177 and neither can take the name: the former content waits beside it",
-         [](int& calls) {
-             return FileWriteCalls{[&](auto a, auto b, auto c) { return ++calls, Fail1177(a, b, c); },
-                                   [](auto, auto, DWORD) { return Fail(ERROR_ACCESS_DENIED); },
-                                   {}};
-         },
-         {false, kErrorFormerContentSetAside, nullptr, 1}},
-        {"a sharing violation that clears after three tries",
-         [](int& calls) {
-             return FileWriteCalls{[&](auto a, auto b, auto c) {
-                                       return ++calls <= 3 ? Fail(ERROR_SHARING_VIOLATION) : Swap(a, b, c);
-                                   },
-                                   {},
-                                   {}};
-         },
-         {true, ERROR_SUCCESS, &kNew, 4}},
-        {"a lock that does not clear",
-         [](int& calls) {
-             return FileWriteCalls{
-                 [&](auto, auto, auto) { return ++calls, Fail(ERROR_LOCK_VIOLATION); }, {}, {}};
-         },
-         {false, ERROR_LOCK_VIOLATION, &kOld, 10}},
-        {"a refusal that is no passing one is not tried again",
-         [](int& calls) {
-             return FileWriteCalls{[&](auto, auto, auto) { return ++calls, Fail(ERROR_DISK_FULL); }, {}, {}};
-         },
-         {false, ERROR_DISK_FULL, &kOld, 1}},
+    struct Case {
+        const char* what;
+        Replace replace;
+        DWORD failure;
+        Moves refused;
+        DWORD error;                 // the write's; ERROR_SUCCESS for a write that took
+        const std::string* content;  // under the target's name; null: the former content is set aside
+        int calls;                   // of ReplaceFileW
     };
-    using Writer = std::function<SysResult(const TempTree&, const Text&)>;
-    const std::vector<std::pair<const char*, Writer>> writers = {
-        {"WriteFileWhole", [](const TempTree&, const Text& target) { return WriteFileWhole(target, kNew); }},
-        {"CopyFileWhole", [](const TempTree& tree, const Text& target) {
-             return CopyFileWhole(tree.File("source", kNew), target);
-         }}};
-    for (const auto& [writerName, write] : writers) {
+    const Case cases[] = {
+        {"success: the former content under the backup name goes", Replace::kSwap, 0, Moves::kNone,
+         ERROR_SUCCESS, &kNew, 1},
+        {"1175: tried again, then given up", Replace::kFail, ERROR_UNABLE_TO_REMOVE_REPLACED, Moves::kNone,
+         ERROR_UNABLE_TO_REMOVE_REPLACED, &kOld, 10},
+        {"1176 with a backup name", Replace::kFail, ERROR_UNABLE_TO_MOVE_REPLACEMENT, Moves::kNone,
+         ERROR_UNABLE_TO_MOVE_REPLACEMENT, &kOld, 10},
+        {"1177: the former content goes back", Replace::k1177, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2,
+         Moves::kNone, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, &kOld, 1},
+        {"1177, no way back: the new file takes the name", Replace::k1177, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2,
+         Moves::kBack, ERROR_SUCCESS, &kNew, 1},
+        {"1177, neither can take the name", Replace::k1177, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, Moves::kAll,
+         kErrorFormerContentSetAside, nullptr, 1},
+        {"a sharing violation that clears after three tries", Replace::kSharingThenSwap,
+         ERROR_SHARING_VIOLATION, Moves::kNone, ERROR_SUCCESS, &kNew, 4},
+        {"a lock that does not clear", Replace::kFail, ERROR_LOCK_VIOLATION, Moves::kNone,
+         ERROR_LOCK_VIOLATION, &kOld, 10},
+        {"no passing refusal: not tried again", Replace::kFail, ERROR_DISK_FULL, Moves::kNone,
+         ERROR_DISK_FULL, &kOld, 1},
+    };
+    for (const bool copy : {false, true}) {
         for (const Case& c : cases) {
-            SCOPED_TRACE(std::string(writerName) + ": " + c.what);
+            SCOPED_TRACE(std::string(copy ? "CopyFileWhole: " : "WriteFileWhole: ") + c.what);
             TempTree tree;
+            const Text source = tree.File("source", kNew);
             const Text folder = tree.Folder("LeagueClient");
             const Text target = tree.File("LeagueClient\\system.yaml", kOld);
             int calls = 0;
             SysResult result = SysResult::Success();
             {
-                const ScopedFileWriteCalls standIns(c.calls(calls));
-                result = write(tree, target);
+                const ScopedFileWriteCalls standIns(StandIns(c.replace, c.failure, c.refused, calls));
+                result = copy ? CopyFileWhole(source, target) : WriteFileWhole(target, kNew);
             }
-            EXPECT_EQ(result.Ok(), c.expected.ok);
-            EXPECT_EQ(result.Error(), c.expected.error);
-            EXPECT_EQ(calls, c.expected.calls);
+            EXPECT_EQ(result.Error(), c.error);
+            EXPECT_EQ(calls, c.calls);
             const std::vector<std::wstring> entries = FolderEntries(folder);
-            if (c.expected.content) {
-                EXPECT_EQ(ReadBytes(target), *c.expected.content);
+            if (c.content) {
+                EXPECT_EQ(ReadBytes(target), *c.content);
                 EXPECT_EQ(entries, std::vector<std::wstring>{L"system.yaml"}) << "nothing is left beside";
                 continue;
             }
-            // Stranded: the one file beside holds the former content, and the next write puts it
-            // back under its name before it writes.
+            // The one file beside holds the former content; the next write puts it back first.
             ASSERT_EQ(entries.size(), 1u);
             EXPECT_TRUE(entries[0].starts_with(L"system.yaml.tellwick-") &&
                         entries[0].ends_with(L"-replaced"));
@@ -167,89 +127,76 @@ TEST(FileWriteTest, EveryWayThePlacementFailsLeavesTheTargetWholeUnderItsName) {
 }
 
 TEST(FileWriteTest, EachCommandSaysWhereTheFileIsWhenWindowsCannotPutItBack) {
+    const auto enable = [](const ProgramState& state, FakeControlPort& ui) {
+        if (const Dx11Outcome outcome = EnableDx11TestMode(state); !outcome)
+            ui.ShowMessageBox(*outcome.failure, 0, "");
+    };
     struct Command {
-        const char* name;
         std::function<void(const ProgramState&, FakeControlPort&)> run;
         const char* file;
         const Text& setAside;
-        const Text& unchanged;
+        const Text& putBack;
     };
     const Command commands[] = {
-        {"ReplaceHomePage", ReplaceHomePage, "LeagueClient\\system.yaml", texts::kHomePageSetAsideReplace,
+        {ReplaceHomePage, "LeagueClient\\system.yaml", texts::kHomePageSetAsideReplace,
          texts::kHomePageWriteFailed},
-        {"RestoreHomePage", RestoreHomePage, "LeagueClient\\system.yaml", texts::kHomePageSetAsideRestore,
+        {RestoreHomePage, "LeagueClient\\system.yaml", texts::kHomePageSetAsideRestore,
          texts::kHomePageRestoreFailed},
-        {"EnableDx11TestMode",
-         [](const ProgramState& state, FakeControlPort& ui) {
-             if (const Dx11Outcome outcome = EnableDx11TestMode(state); !outcome)
-                 ui.ShowMessageBox(*outcome.failure, 0, "");
-         },
-         "Game\\Config\\game.cfg", texts::kDx11SetAsideEnable, texts::kDx11EnableFailed},
-        {"DisableDx11TestMode", DisableDx11TestMode, "Game\\Config\\game.cfg", texts::kDx11SetAsideDisable,
+        {enable, "Game\\Config\\game.cfg", texts::kDx11SetAsideEnable, texts::kDx11EnableFailed},
+        {DisableDx11TestMode, "Game\\Config\\game.cfg", texts::kDx11SetAsideDisable,
          texts::kDx11DisableFailed},
     };
     for (const Command& command : commands) {
-        for (const bool movesRefused : {false, true}) {
-            SCOPED_TRACE(std::string(command.name) + (movesRefused ? ": set aside" : ": put back"));
+        for (const Moves refused : {Moves::kNone, Moves::kAll}) {
+            SCOPED_TRACE(std::string(command.file) + (refused == Moves::kAll ? ": set aside" : ": put back"));
             TempTree tree;
             const Text target = tree.File(command.file, kOld);
             WriteBytes(target + ".bak", kOld);
             FakeControlPort ui;
             ui.captions[Control::标签3] = tree.Path();
+            int calls = 0;
             {
-                const ScopedFileWriteCalls standIns({Fail1177,
-                                                     [&](auto from, auto to, DWORD flags) {
-                                                         return movesRefused ? Fail(ERROR_ACCESS_DENIED)
-                                                                             : MoveFileExW(from, to, flags);
-                                                     },
-                                                     {}});
+                const ScopedFileWriteCalls standIns(
+                    StandIns(Replace::k1177, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, refused, calls));
                 command.run(ProgramState{tree.Path(), {}}, ui);
             }
             ASSERT_EQ(ui.messages.size(), 1u);
-            EXPECT_EQ(ui.messages[0].text, movesRefused ? command.setAside : command.unchanged);
-            EXPECT_EQ(PathExists(target), !movesRefused);
-            EXPECT_NE(ui.Status(), texts::kHomePageReplaced);
-            EXPECT_NE(ui.Status(), texts::kHomePageRestored);
+            EXPECT_EQ(ui.messages[0].text, refused == Moves::kAll ? command.setAside : command.putBack);
+            EXPECT_EQ(PathExists(target), refused == Moves::kNone);
+            EXPECT_EQ(ui.Status(), "") << "no success text";
         }
     }
 }
 
 TEST(FileWriteTest, ARefusalThatPassesIsWaitedOut) {
-    {
-        // Under Wine a rename over a file that another program holds without FILE_SHARE_DELETE is
-        // refused, as Windows refuses ReplaceFileW: a scanner that lets go in time costs nothing.
-        SCOPED_TRACE("another program holds the target for 300 ms");
-        TempTree tree;
-        const Text target = tree.File("game.cfg", kOld);
-        UniqueFile held(CreateFileW(ToWide(target).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(held.Valid());
-        std::thread scanner([&] {
-            Sleep(300);
-            held.Reset();
-        });
-        const SysResult written = WriteFileWhole(target, kNew);
-        scanner.join();
-        EXPECT_TRUE(written) << written.Error();
-        EXPECT_EQ(ReadBytes(target), kNew);
-        EXPECT_EQ(FolderEntries(tree.Path()).size(), 1u);
-    }
-    {
-        SCOPED_TRACE("the backup's move is refused three times");
-        TempTree tree;
-        const Text source = tree.File("game.cfg", kOld);
-        int calls = 0;
-        const ScopedFileWriteCalls standIns({{},
-                                             [&](auto from, auto to, DWORD flags) {
-                                                 return ++calls <= 3 ? Fail(ERROR_SHARING_VIOLATION)
-                                                                     : MoveFileExW(from, to, flags);
-                                             },
-                                             {}});
-        EXPECT_TRUE(CopyFileOnce(source, source + ".bak"));
-        EXPECT_EQ(calls, 4);
-        EXPECT_EQ(ReadBytes(source + ".bak"), kOld);
-        EXPECT_EQ(FolderEntries(tree.Path()).size(), 2u);
-    }
+    // Wine refuses a rename over a file that another program holds open, as Windows refuses
+    // ReplaceFileW over one held without FILE_SHARE_DELETE: a scanner that lets go in time costs
+    // nothing.
+    TempTree tree;
+    const Text target = tree.File("game.cfg", kOld);
+    UniqueFile held(CreateFileW(ToWide(target).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr));
+    ASSERT_TRUE(held.Valid());
+    std::thread scanner([&] {
+        Sleep(300);
+        held.Reset();
+    });
+    const SysResult written = WriteFileWhole(target, kNew);
+    scanner.join();
+    EXPECT_TRUE(written) << written.Error();
+    EXPECT_EQ(ReadBytes(target), kNew);
+
+    // The backup's move, refused three times.
+    int refusals = 0;
+    const ScopedFileWriteCalls standIns({{},
+                                         [&](const wchar_t* from, const wchar_t* to, DWORD flags) {
+                                             return ++refusals <= 3 ? Fail(ERROR_SHARING_VIOLATION)
+                                                                    : MoveFileExW(from, to, flags);
+                                         },
+                                         {}});
+    EXPECT_TRUE(CopyFileOnce(target, target + ".bak"));
+    EXPECT_EQ(ReadBytes(target + ".bak"), kNew);
+    EXPECT_EQ(FolderEntries(tree.Path()), (std::vector<std::wstring>{L"game.cfg", L"game.cfg.bak"}));
 }
 
 TEST(FileWriteTest, LeftoversOfEndedRunsGoAndThoseOfRunningOnesStay) {
@@ -262,31 +209,33 @@ TEST(FileWriteTest, LeftoversOfEndedRunsGoAndThoseOfRunningOnesStay) {
     const StandInProcess running(tree.Path(), "running.exe");
     ASSERT_NE(ended, 0u);
     ASSERT_NE(running.Id(), 0u);
-    const std::string e = std::to_string(ended);
-    const std::string r = std::to_string(running.Id());
+    const std::string e = "game.cfg.tellwick-" + std::to_string(ended);
+    const std::string r = "game.cfg.tellwick-" + std::to_string(running.Id());
     const Text folder = tree.Folder("Config");
     const Text target = folder + "\\game.cfg";
 
-    // The target's name is empty: the former content that an ended run left beside goes back first.
-    tree.File("Config\\game.cfg.tellwick-" + e + "-7-replaced", kOld);
-    tree.File("Config\\game.cfg.tellwick-" + e + "-8", std::string(1 << 20, 'x'));
+    // The target's name is empty: the former content that an ended run set aside goes back first.
+    tree.File("Config\\" + e + "-7-replaced", kOld);
+    tree.File("Config\\" + e + "-8", std::string(1 << 20, 'x'));
     EXPECT_TRUE(WriteProfileStringWhole("General", "DX11BetaTest", "1", target));
     EXPECT_EQ(ReadBytes(target), kOld + "DX11BetaTest=1\r\n");
     EXPECT_EQ(FolderEntries(folder), std::vector<std::wstring>{L"game.cfg"});
 
-    const std::vector<std::string> kept = {
-        "game.cfg.tellwick-" + r + "-1",     "game.cfg.tellwick-" + r + "-2-replaced",
-        "game.cfg.tellwick-notes",           "game.cfg.tellwick-" + e + "-3.txt",
-        "game.cfg.tellwick-" + e + "-",      "game.cfg.tellwick-99999999999-1",
-        "game.cfg.bak.tellwick-" + e + "-4", "game.cfg.tellwick-" + e + "-5-replaced-2",
-    };
+    std::vector<std::string> kept = {r + "-1",
+                                     r + "-2-replaced",
+                                     "game.cfg.tellwick-notes",
+                                     e + "-3.txt",
+                                     e + "-",
+                                     e + "-5-replaced-2",
+                                     "game.cfg.tellwick-99999999999-1",
+                                     "game.cfg.bak.tellwick-" + std::to_string(ended) + "-4"};
     for (const std::string& name : kept)
         tree.File("Config\\" + name, "kept");
-    tree.File("Config\\game.cfg.tellwick-" + e + "-6", "a new file of an ended run");
-    tree.File("Config\\game.cfg.tellwick-" + e + "-9-replaced", "the former content, now stale");
+    tree.File("Config\\" + e + "-6", "a new file of an ended run");
+    tree.File("Config\\" + e + "-9-replaced", "a former content, the target standing again");
     EXPECT_TRUE(WriteFileWhole(target, kNew));
-    EXPECT_EQ(ReadBytes(target), kNew);
-    std::vector<std::wstring> expected = {L"game.cfg"};
+    kept.push_back("game.cfg");
+    std::vector<std::wstring> expected;
     for (const std::string& name : kept)
         expected.push_back(ToWide(name));
     std::sort(expected.begin(), expected.end());

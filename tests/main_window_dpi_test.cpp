@@ -77,10 +77,8 @@ TEST(MainWindowDpiTest, LaysOutEveryFigureAtTheWindowsScale) {
     SendMessageW(window.Handle(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
     RECT outer;
     GetWindowRect(window.Handle(), &outer);
-    EXPECT_EQ(outer.left, suggested.left);
-    EXPECT_EQ(outer.top, suggested.top);
-    EXPECT_EQ(outer.right, suggested.right);
-    EXPECT_EQ(outer.bottom, suggested.bottom);
+    EXPECT_TRUE(EqualRect(&outer, &suggested))
+        << outer.left << "," << outer.top << " " << outer.right << "," << outer.bottom;
     ExpectControlsLaidOutAt(window, 192);
     EXPECT_EQ(ScaleForDpi(328, 144), 492);
 }
