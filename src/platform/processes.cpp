@@ -25,8 +25,6 @@ std::vector<ProcessEntry> RunningProcesses() {
 }
 
 bool ProcessIsRunning(std::uint32_t id) {
-    if (id == GetCurrentProcessId())
-        return true;
     const UniqueKernel process(OpenProcess(SYNCHRONIZE, FALSE, id));
     if (!process)
         return GetLastError() != ERROR_INVALID_PARAMETER;

@@ -16,5 +16,5 @@ struct ProcessEntry {
 std::vector<ProcessEntry> RunningProcesses();
 
 // False only when no process of that id exists, or it has ended. A process the caller may not open
-// (another user's) counts as running, as does the calling process.
+// (another user's) counts as running.
 bool ProcessIsRunning(std::uint32_t id);
