@@ -54,6 +54,23 @@ bool MakeDirectoryLink(std::string_view link, std::string_view target);
 // Removes such a link, never what it points at (Wine 8 cannot remove it itself).
 bool RemoveDirectoryLink(std::string_view link);
 
+// The Unix permissions of a file or folder, as chmod takes and stat prints them ("755"): set, and
+// read back. Empty when the host did not answer.
+bool SetUnixMode(std::string_view windowsPath, std::string_view mode);
+std::string UnixModeOf(std::string_view windowsPath);
+
+// Whether the file system's permissions hold for this process: Wine running as an ordinary user
+// enforces them, Wine as root does not. Tests of a denial skip themselves where it is false; they
+// run for real in the CTest entries "..._unprivileged" (tests/run_unprivileged.sh).
+bool PermissionsEnforced();
+// Skips the running test where permissions do not hold, and says where it runs instead.
+#define SKIP_UNLESS_PERMISSIONS_ENFORCED()                                                            \
+    do {                                                                                              \
+        if (!PermissionsEnforced())                                                                   \
+            GTEST_SKIP() << "runs as an ordinary user only, in the CTest entry <test>_unprivileged: " \
+                            "Wine as root passes every permission check";                             \
+    } while (0)
+
 // The Unix path behind a Windows path, and the Windows path of a Unix path.
 std::string UnixPathOf(std::string_view windowsPath);
 Text WindowsPathOf(std::string_view unixPath);
