@@ -259,6 +259,18 @@ std::string UnixModeOf(std::string_view windowsPath) {
     return unixPath.empty() ? std::string() : HostOutput("stat -c %a " + ShellQuote(unixPath));
 }
 
+ScopedUnixMode::ScopedUnixMode(std::string_view windowsPath, std::string_view mode)
+    : path_(windowsPath), former_(UnixModeOf(windowsPath)) {
+    ready_ = !former_.empty() && SetUnixMode(path_, mode);
+    if (!ready_)
+        ADD_FAILURE() << "cannot set the Unix mode " << mode << " of " << path_;
+}
+
+ScopedUnixMode::~ScopedUnixMode() {
+    if (!former_.empty())
+        SetUnixMode(path_, former_);
+}
+
 bool PermissionsEnforced() {
     // A folder closed to writing, asked to take a file.
     static const bool enforced = [] {

@@ -59,6 +59,22 @@ bool RemoveDirectoryLink(std::string_view link);
 bool SetUnixMode(std::string_view windowsPath, std::string_view mode);
 std::string UnixModeOf(std::string_view windowsPath);
 
+// Gives a file or folder the Unix permissions `mode` for the object's lifetime, and its own back
+// afterwards, so that the test's tree can be removed whatever failed.
+class ScopedUnixMode {
+   public:
+    ScopedUnixMode(std::string_view windowsPath, std::string_view mode);
+    ScopedUnixMode(const ScopedUnixMode&) = delete;
+    ScopedUnixMode& operator=(const ScopedUnixMode&) = delete;
+    ~ScopedUnixMode();
+    bool Ready() const { return ready_; }
+
+   private:
+    std::string path_;
+    std::string former_;
+    bool ready_ = false;
+};
+
 // Whether the file system's permissions hold for this process: Wine running as an ordinary user
 // enforces them, Wine as root does not. Tests of a denial skip themselves where it is false; they
 // run for real in the CTest entries "..._unprivileged" (tests/run_unprivileged.sh).
