@@ -153,8 +153,8 @@ struct WindowsAnswers {
     std::wstring folder;
     std::optional<std::vector<Entry>> folderList;  // nothing: a folder without a DACL
     std::wstring withoutList;                      // a path below the folder without a DACL
+    std::wstring unreadable;                       // a path whose DACL cannot be read
     UINT driveType = DRIVE_FIXED;
-    DWORD readError = ERROR_SUCCESS;
     DWORD writeError = ERROR_SUCCESS;
     std::vector<std::vector<Entry>> written;
 };
@@ -163,8 +163,8 @@ WindowsAnswers* answers = nullptr;
 // The descriptor the caller frees with LocalFree: here a copy of the list alone.
 DWORD AnswerDacl(const wchar_t* path, PACL* dacl, PSECURITY_DESCRIPTOR* descriptor) {
     const bool isFolder = path == answers->folder;
-    if (isFolder && answers->readError != ERROR_SUCCESS)
-        return answers->readError;
+    if (path == answers->unreadable)
+        return ERROR_ACCESS_DENIED;
     std::optional<std::vector<Entry>> entries = isFolder ? answers->folderList : std::vector<Entry>{};
     if (path == answers->withoutList)
         entries.reset();
@@ -210,23 +210,26 @@ TEST_F(GrantAsWindowsAnswersTest, WritesOnlyWhereNoOneLosesRights) {
         std::optional<std::vector<Entry>> folderList;
         const char* withoutList;
         UINT driveType;
-        DWORD readError, writeError;
+        const char* unreadable;
+        DWORD writeError;
         GrantOutcome expected;
     };
     const Case cases[] = {
-        {"the group lacks the rights", std::vector{usersRead}, "", DRIVE_FIXED, 0, 0, GrantOutcome::Written},
-        {"Everyone holds them", std::vector{Allow(everyone, GENERIC_ALL)}, "", DRIVE_FIXED, 0, 0,
+        {"the group lacks the rights", std::vector{usersRead}, "", DRIVE_FIXED, "", 0, GrantOutcome::Written},
+        {"Everyone holds them", std::vector{Allow(everyone, GENERIC_ALL)}, "", DRIVE_FIXED, "", 0,
          GrantOutcome::AlreadyHeld},
-        {"the folder has no DACL", std::nullopt, "", DRIVE_FIXED, 0, 0, GrantOutcome::AlreadyHeld},
-        {"a file below has no DACL", std::vector{usersRead}, "Game\\Config\\game.cfg", DRIVE_FIXED, 0, 0,
+        {"the folder has no DACL", std::nullopt, "", DRIVE_FIXED, "", 0, GrantOutcome::AlreadyHeld},
+        {"a file below has no DACL", std::vector{usersRead}, "Game\\Config\\game.cfg", DRIVE_FIXED, "", 0,
          GrantOutcome::LeftOut},
         {"a file in a subfolder has none", std::vector{usersRead}, "Game\\Config\\Sub\\deeper.cfg",
-         DRIVE_FIXED, 0, 0, GrantOutcome::LeftOut},
-        {"a network drive", std::vector{usersRead}, "", DRIVE_REMOTE, 0, 0, GrantOutcome::LeftOut},
-        {"a drive of unknown type", std::vector{usersRead}, "", DRIVE_UNKNOWN, 0, 0, GrantOutcome::LeftOut},
-        {"the list cannot be read", std::vector{usersRead}, "", DRIVE_FIXED, ERROR_ACCESS_DENIED, 0,
+         DRIVE_FIXED, "", 0, GrantOutcome::LeftOut},
+        {"a network drive", std::vector{usersRead}, "", DRIVE_REMOTE, "", 0, GrantOutcome::LeftOut},
+        {"a drive of unknown type", std::vector{usersRead}, "", DRIVE_UNKNOWN, "", 0, GrantOutcome::LeftOut},
+        {"a file below whose list cannot be read", std::vector{usersRead}, "", DRIVE_FIXED,
+         "Game\\Config\\game.cfg", 0, GrantOutcome::LeftOut},
+        {"the list cannot be read", std::vector{usersRead}, "", DRIVE_FIXED, "Game\\Config", 0,
          GrantOutcome::Failed},
-        {"the list cannot be written", std::vector{usersRead}, "", DRIVE_FIXED, 0, ERROR_ACCESS_DENIED,
+        {"the list cannot be written", std::vector{usersRead}, "", DRIVE_FIXED, "", ERROR_ACCESS_DENIED,
          GrantOutcome::Failed},
     };
     for (const Case& c : cases) {
@@ -234,7 +237,7 @@ TEST_F(GrantAsWindowsAnswersTest, WritesOnlyWhereNoOneLosesRights) {
         windows.folderList = c.folderList;
         windows.withoutList = *c.withoutList ? ToWide(tree / c.withoutList) : L"";
         windows.driveType = c.driveType;
-        windows.readError = c.readError;
+        windows.unreadable = *c.unreadable ? ToWide(tree / c.unreadable) : L"";
         windows.writeError = c.writeError;
         windows.written.clear();
         EXPECT_EQ(GrantFolderAccess(tree / "Game\\Config", WinBuiltinAdministratorsSid, kGenericExecute),
@@ -246,6 +249,10 @@ TEST_F(GrantAsWindowsAnswersTest, WritesOnlyWhereNoOneLosesRights) {
 
     windows.folderList = std::vector{usersRead};
     windows.written.clear();
+    windows.folder = ToWide(tree / "Unlisted");
+    EXPECT_EQ(GrantFolderAccess(tree / "Unlisted", WinBuiltinAdministratorsSid, kGenericExecute),
+              GrantOutcome::LeftOut)
+        << "a folder whose contents cannot be listed";
     EXPECT_EQ(GrantFolderAccessW(L"\\\\server\\share\\Game\\Config", administrators.Get(), kGenericExecute),
               GrantOutcome::LeftOut)
         << "a UNC path is a network drive's";

@@ -59,13 +59,14 @@ bool MayBeRemote(const wchar_t* path) {
     return type == DRIVE_REMOTE || type == DRIVE_UNKNOWN || type == DRIVE_NO_ROOT_DIR;
 }
 
-// Whether a file or folder below `folder` has no DACL at all, or one that cannot be read: an
-// inherited entry would give it a list of that entry alone, and everyone else would lose access.
-// Links are not followed, as the write does not follow them either.
+// Whether a file or folder below `folder` has no DACL at all: an inherited entry would give it a
+// list of that entry alone, and everyone else would lose access. What cannot be read or listed
+// counts as such. Links are not followed, as the write does not follow them either.
 bool SomethingBelowLacksAList(const std::wstring& folder) {
+    // A folder always lists "." and "..": one that lists nothing cannot be read.
     DirectoryListing listing(folder + L"\\*");
     if (!listing.Valid())
-        return GetLastError() != ERROR_FILE_NOT_FOUND;
+        return true;
     for (bool more = true; more; more = listing.Next()) {
         if (listing.IsDotOrDotDot())
             continue;
@@ -175,13 +176,6 @@ std::vector<BYTE> WithAllowEntry(PACL current, PSID trustee, DWORD permissions) 
     return buffer;
 }
 
-SysResult WriteFolderAccessList(const wchar_t* path, PACL dacl) {
-    if (path == nullptr || *path == L'\0' || dacl == nullptr)
-        return SysResult::Failure(ERROR_INVALID_PARAMETER);
-    const DWORD status = AccessGrantPlatform().setNamedSecurityInfo(path, dacl);
-    return status == ERROR_SUCCESS ? SysResult::Success() : SysResult::Failure(status);
-}
-
 GrantOutcome GrantFolderAccessW(const wchar_t* path, PSID trustee, DWORD permissions) {
     if (path == nullptr || *path == L'\0' || trustee == nullptr)
         return GrantOutcome::Failed;
@@ -199,8 +193,10 @@ GrantOutcome GrantFolderAccessW(const wchar_t* path, PSID trustee, DWORD permiss
     std::vector<BYTE> merged = WithAllowEntry(current->dacl, trustee, permissions);
     if (merged.empty())
         return GrantOutcome::Failed;
-    return WriteFolderAccessList(path, reinterpret_cast<PACL>(merged.data())) ? GrantOutcome::Written
-                                                                              : GrantOutcome::Failed;
+    // Owner, group and system ACL stay untouched: only the DACL is written.
+    const DWORD status =
+        AccessGrantPlatform().setNamedSecurityInfo(path, reinterpret_cast<PACL>(merged.data()));
+    return status == ERROR_SUCCESS ? GrantOutcome::Written : GrantOutcome::Failed;
 }
 
 GrantOutcome GrantFolderAccess(std::string_view path, WELL_KNOWN_SID_TYPE group, DWORD permissions) {

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "platform/handles.h"
-#include "platform/result.h"
 
 // A folder's DACL as read from the folder. The security descriptor owns the memory that `dacl`
 // points into; `dacl` is null when the folder has no DACL at all.
@@ -33,9 +32,6 @@ bool HoldsFolderAccess(PACL current, PSID trustee, DWORD permissions);
 // by files and subfolders, placed after the explicit entries as Windows orders them. Empty when
 // the list cannot be built.
 std::vector<BYTE> WithAllowEntry(PACL current, PSID trustee, DWORD permissions);
-
-// Writes `dacl` as the DACL of the folder `path`; owner, group and system ACL stay untouched.
-SysResult WriteFolderAccessList(const wchar_t* path, PACL dacl);
 
 // What became of a grant. Writing a list makes Windows apply inheritance anew to everything below
 // the folder, which can take rights away, so the list is written only where that is safe.
