@@ -285,10 +285,9 @@ TEST_F(AccessGrantTest, TheGrantNeverOpensWhatTheUserDenied) {
         TempTree tree;
         tree.File("Game\\Config\\game.cfg", "[General]\r\n");
         const Text folder = tree / "Game\\Config";
-        ASSERT_TRUE(SetUnixMode(folder, mode));
+        const ScopedUnixMode set(folder, mode);
         EnableDx11TestMode(ProgramState{tree.Path(), {}});
         EXPECT_EQ(UnixModeOf(folder), mode);
-        SetUnixMode(folder, "755");
     }
 }
 

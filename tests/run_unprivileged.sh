@@ -10,6 +10,8 @@ set -euo pipefail
 source "$(dirname "$0")/../scripts/wine-env.sh"
 program=$1
 shift
+# The program fails, rather than skips, a test of a denial that it finds not enforced.
+export TELLWICK_PERMISSIONS_ENFORCED=1
 if [ "$(id -u)" -ne 0 ]; then
     exec "$WINE" "$program" "$@"
 fi
@@ -25,7 +27,8 @@ work="$home/tellwick-$(printf %s "$TELLWICK_ROOT" | cksum | cut -d' ' -f1)"
 as_user() {
     runuser -u "$user" -- env -i HOME="$home" USER="$user" PATH=/usr/bin:/bin LANG="$LANG" \
         WINEDEBUG="$WINEDEBUG" WINEDLLOVERRIDES="$WINEDLLOVERRIDES" WINEARCH="$WINEARCH" \
-        WINE="$WINE" WINESERVER="$WINESERVER" WINEPREFIX="$work/prefix" "$@"
+        WINE="$WINE" WINESERVER="$WINESERVER" WINEPREFIX="$work/prefix" \
+        TELLWICK_PERMISSIONS_ENFORCED="$TELLWICK_PERMISSIONS_ENFORCED" "$@"
 }
 install -d -o "$user" -g "$user" -m 700 "$work"
 # Tests run two at a time: the prefix is made once, under a lock.

@@ -284,15 +284,19 @@ bool PermissionsEnforced() {
         bool refused = false;
         if (SetUnixMode(ansiFolder, "555")) {
             const std::wstring file = folder + L"\\probe";
-            const UniqueFile created(
-                CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+            const UniqueFile created(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                                 FILE_FLAG_DELETE_ON_CLOSE, nullptr));
             refused = !created.Valid() && GetLastError() == ERROR_ACCESS_DENIED;
-            if (created.Valid())
-                DeleteFileW(file.c_str());
             SetUnixMode(ansiFolder, "755");
         }
         RemoveDirectoryW(folder.c_str());
         return refused;
     }();
     return enforced;
+}
+
+bool PermissionsExpected() {
+    char value[8] = "";
+    return GetEnvironmentVariableA("TELLWICK_PERMISSIONS_ENFORCED", value, sizeof value) == 1 &&
+           value[0] == '1';
 }

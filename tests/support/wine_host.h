@@ -79,12 +79,18 @@ class ScopedUnixMode {
 // enforces them, Wine as root does not. Tests of a denial skip themselves where it is false; they
 // run for real in the CTest entries "..._unprivileged" (tests/run_unprivileged.sh).
 bool PermissionsEnforced();
+// Whether the run was started to have them hold (TELLWICK_PERMISSIONS_ENFORCED=1): then a test of a
+// denial fails rather than skips where they do not.
+bool PermissionsExpected();
 // Skips the running test where permissions do not hold, and says where it runs instead.
 #define SKIP_UNLESS_PERMISSIONS_ENFORCED()                                                            \
     do {                                                                                              \
-        if (!PermissionsEnforced())                                                                   \
+        if (!PermissionsEnforced()) {                                                                 \
+            if (PermissionsExpected())                                                                \
+                FAIL() << "this run was to enforce the file system's permissions, and does not";      \
             GTEST_SKIP() << "runs as an ordinary user only, in the CTest entry <test>_unprivileged: " \
                             "Wine as root passes every permission check";                             \
+        }                                                                                             \
     } while (0)
 
 // The Unix path behind a Windows path, and the Windows path of a Unix path.
