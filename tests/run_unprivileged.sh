@@ -31,6 +31,8 @@ as_user() {
         TELLWICK_PERMISSIONS_ENFORCED="$TELLWICK_PERMISSIONS_ENFORCED" "$@"
 }
 install -d -o "$user" -g "$user" -m 700 "$work"
+# The user may not be able to enter the folder CTest runs this from.
+cd "$work"
 # Tests run two at a time: the prefix is made once, under a lock.
 as_user flock "$work/.lock" bash -c "$(declare -f wine_prefix_ready wine_fonts_in_prefix)
     wine_prefix_ready \"\$WINEPREFIX\" null" >/dev/null
