@@ -38,3 +38,10 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
     grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
     "${sudo_cmd[@]}" locale-gen >/dev/null
 fi
+
+# Root passes every permission check, under Wine as anywhere: the tests that need a denial run as
+# this ordinary user, in a Wine prefix of its own (tests/run_unprivileged.sh).
+if [ "$(id -u)" -eq 0 ] && ! id tellwick-test >/dev/null 2>&1; then
+    echo "setup: creating the test user tellwick-test"
+    useradd --create-home --shell /usr/sbin/nologin tellwick-test
+fi

@@ -10,6 +10,7 @@
 
 #include "platform/encoding.h"
 #include "support/temp_tree.h"
+#include "support/wine_host.h"
 #include "tuning/dx11_switch.h"
 
 namespace {
@@ -39,7 +40,8 @@ struct Entry {
 
 // An access list built from entries; `null` stands for a folder without any list.
 struct AccessList {
-    explicit AccessList(std::initializer_list<Entry> entries) : buffer(1024) {
+    explicit AccessList(std::initializer_list<Entry> entries) : AccessList(std::vector<Entry>(entries)) {}
+    explicit AccessList(const std::vector<Entry>& entries) : buffer(1024) {
         EXPECT_TRUE(InitializeAcl(Get(), static_cast<DWORD>(buffer.size()), ACL_REVISION));
         for (const Entry& entry : entries) {
             auto* sid = const_cast<BYTE*>(entry.sid.data());
@@ -89,6 +91,8 @@ class AccessGrantTest : public testing::Test {
     Sid administrators{WinBuiltinAdministratorsSid};
     Sid users{WinBuiltinUsersSid};
     Sid guests{WinBuiltinGuestsSid};
+    Sid everyone{WinWorldSid};
+    Sid authenticatedUsers{WinAuthenticatedUserSid};
     Entry guestsDenied{ACCESS_DENIED_ACE_TYPE, 0, FILE_WRITE_DATA, guests.bytes};
 };
 
@@ -102,6 +106,18 @@ TEST_F(AccessGrantTest, AGroupThatHoldsTheRightsKeepsItsList) {
     {
         SCOPED_TRACE("the rights held through an inherited entry");
         AccessList list{Allow(administrators, FILE_ALL_ACCESS, kInheritToFilesAndFolders | INHERITED_ACE)};
+        EXPECT_EQ(Granted(list.Get()), std::nullopt);
+    }
+    // Every signed-in token holds Everyone and Authenticated Users; one allows the folder, the other
+    // its files and subfolders.
+    for (Sid* group : {&everyone, &authenticatedUsers}) {
+        AccessList list{Allow(*group, GENERIC_ALL)};
+        EXPECT_EQ(Granted(list.Get()), std::nullopt);
+    }
+    {
+        AccessList list{
+            Allow(everyone, FILE_ALL_ACCESS, 0),
+            Allow(authenticatedUsers, FILE_ALL_ACCESS, kInheritToFilesAndFolders | INHERIT_ONLY_ACE)};
         EXPECT_EQ(Granted(list.Get()), std::nullopt);
     }
     // No list at all lets everyone do everything; a list of one entry would lock everyone else out.
@@ -132,53 +148,146 @@ TEST_F(AccessGrantTest, AMissingRightIsAddedBesideEveryEntry) {
     }
 }
 
-// Wine keeps no access list of its own: it reads back one made from the folder's Unix permissions
-// and enforces none (the tests run as root), so what the grant wrote cannot be read back here.
-// The decision it writes from is the one tested above.
-TEST_F(AccessGrantTest, GrantOnARealFolder) {
-    TempTree tree;
-    const Text folder = tree.Folder("游戏\\Game\\Config");
-    EXPECT_TRUE(GrantFolderAccess(folder, WinBuiltinAdministratorsSid, kGenericExecute));
-    EXPECT_TRUE(IsFolder(folder));
+// Windows' answers for the folder at hand, and the lists written, recorded rather than made.
+struct WindowsAnswers {
+    std::wstring folder;
+    std::optional<std::vector<Entry>> folderList;  // nothing: a folder without a DACL
+    std::wstring withoutList;                      // a path below the folder without a DACL
+    std::wstring unreadable;                       // a path whose DACL cannot be read
+    UINT driveType = DRIVE_FIXED;
+    DWORD writeError = ERROR_SUCCESS;
+    std::vector<std::vector<Entry>> written;
+};
+WindowsAnswers* answers = nullptr;
 
-    EXPECT_FALSE(ReadFolderAccessList(L"").has_value());
-    EXPECT_FALSE(ReadFolderAccessList(nullptr).has_value());
-    EXPECT_FALSE(GrantFolderAccess(tree / "missing", WinBuiltinAdministratorsSid, kGenericExecute));
-    EXPECT_FALSE(PathExists(tree / "missing"));
-    EXPECT_FALSE(GrantFolderAccess("", WinBuiltinAdministratorsSid, kGenericExecute));
-    EXPECT_FALSE(GrantFolderAccessW(nullptr, administrators.Get(), kGenericExecute));
+// The descriptor the caller frees with LocalFree: here a copy of the list alone.
+DWORD AnswerDacl(const wchar_t* path, PACL* dacl, PSECURITY_DESCRIPTOR* descriptor) {
+    const bool isFolder = path == answers->folder;
+    if (path == answers->unreadable)
+        return ERROR_ACCESS_DENIED;
+    std::optional<std::vector<Entry>> entries = isFolder ? answers->folderList : std::vector<Entry>{};
+    if (path == answers->withoutList)
+        entries.reset();
+    *descriptor = LocalAlloc(LPTR, 1024);
+    *dacl = nullptr;
+    if (entries) {
+        AccessList list(*entries);
+        CopyMemory(*descriptor, list.buffer.data(), list.buffer.size());
+        *dacl = static_cast<PACL>(*descriptor);
+    }
+    return ERROR_SUCCESS;
 }
 
-// What Wine keeps of a list: the entries for the owner and for Everyone, mapped onto the folder's
-// Unix permissions, which it reads back as the owner's and Everyone's entries (beside SYSTEM). So
-// an Everyone entry that lets everyone write is the folder's own entry that the switch-on's grant,
-// as written, can be seen to keep here. The Administrators entry itself, and with it
-// GENERIC_EXECUTE, is read back only where access lists are kept (Windows).
-TEST_F(AccessGrantTest, SwitchOnKeepsTheFolderEntriesAsWritten) {
-    Sid everyone{WinWorldSid};
-    TempTree tree;
-    tree.File("Game\\Config\\game.cfg", "[General]\r\n");
-    const std::wstring folder = ToWide(tree / "Game\\Config");
-    AccessList own{Allow(everyone, GENERIC_ALL)};
-    ASSERT_TRUE(WriteFolderAccessList(folder.c_str(), own.Get()));
-    const auto everyoneMask = [&] {
-        const std::optional<FolderAccessList> list = ReadFolderAccessList(folder.c_str());
-        ACCESS_MASK mask = 0;
-        for (const Entry& entry : EntriesOf(list ? list->dacl : nullptr))
-            mask |= entry.sid == everyone.bytes && entry.type == ACCESS_ALLOWED_ACE_TYPE ? entry.mask : 0;
-        return mask;
-    };
-    const ACCESS_MASK before = everyoneMask();
-    ASSERT_TRUE(before & FILE_WRITE_DATA) << "the folder's own list did not take";
+class GrantAsWindowsAnswersTest : public AccessGrantTest {
+   protected:
+    GrantAsWindowsAnswersTest() {
+        answers = &windows;
+        AccessGrantPlatform() = {AnswerDacl,
+                                 [](const wchar_t*, PACL dacl) {
+                                     answers->written.push_back(EntriesOf(dacl));
+                                     return answers->writeError;
+                                 },
+                                 [](const wchar_t*) { return answers->driveType; }, [] { return false; }};
+        tree.File("Game\\Config\\game.cfg", "[General]\r\n");
+        tree.File("Game\\Config\\Sub\\deeper.cfg");
+        windows.folder = ToWide(tree / "Game\\Config");
+    }
+    ~GrantAsWindowsAnswersTest() override {
+        AccessGrantPlatform() = saved;
+        answers = nullptr;
+    }
 
-    ASSERT_TRUE(EnableDx11TestMode(ProgramState{tree.Path(), {}}));
-    EXPECT_EQ(everyoneMask(), before) << "the grant dropped the folder's own entries";
-    const std::optional<FolderAccessList> written = ReadFolderAccessList(folder.c_str());
-    ASSERT_TRUE(written);
-    for (const Entry& entry : EntriesOf(written->dacl)) {
-        if (entry.sid == administrators.bytes && !(entry.flags & INHERITED_ACE)) {
-            EXPECT_TRUE(entry.mask == 0x20000000u || entry.mask == FILE_GENERIC_EXECUTE) << "GENERIC_EXECUTE";
-        }
+    const AccessGrantCalls saved = AccessGrantPlatform();
+    TempTree tree;
+    WindowsAnswers windows;
+};
+
+TEST_F(GrantAsWindowsAnswersTest, WritesOnlyWhereNoOneLosesRights) {
+    const Entry usersRead = Allow(users, FILE_GENERIC_READ);
+    const std::vector<Entry> withGrant{usersRead, Allow(administrators, kGenericExecute)};
+    struct Case {
+        const char* what;
+        std::optional<std::vector<Entry>> folderList;
+        const char* withoutList;
+        UINT driveType;
+        const char* unreadable;
+        DWORD writeError;
+        GrantOutcome expected;
+    };
+    const Case cases[] = {
+        {"the group lacks the rights", std::vector{usersRead}, "", DRIVE_FIXED, "", 0, GrantOutcome::Written},
+        {"Everyone holds them", std::vector{Allow(everyone, GENERIC_ALL)}, "", DRIVE_FIXED, "", 0,
+         GrantOutcome::AlreadyHeld},
+        {"the folder has no DACL", std::nullopt, "", DRIVE_FIXED, "", 0, GrantOutcome::AlreadyHeld},
+        {"a file below has no DACL", std::vector{usersRead}, "Game\\Config\\game.cfg", DRIVE_FIXED, "", 0,
+         GrantOutcome::LeftOut},
+        {"a file in a subfolder has none", std::vector{usersRead}, "Game\\Config\\Sub\\deeper.cfg",
+         DRIVE_FIXED, "", 0, GrantOutcome::LeftOut},
+        {"a network drive", std::vector{usersRead}, "", DRIVE_REMOTE, "", 0, GrantOutcome::LeftOut},
+        {"a drive of unknown type", std::vector{usersRead}, "", DRIVE_UNKNOWN, "", 0, GrantOutcome::LeftOut},
+        {"a file below whose list cannot be read", std::vector{usersRead}, "", DRIVE_FIXED,
+         "Game\\Config\\game.cfg", 0, GrantOutcome::LeftOut},
+        {"the list cannot be read", std::vector{usersRead}, "", DRIVE_FIXED, "Game\\Config", 0,
+         GrantOutcome::Failed},
+        {"the list cannot be written", std::vector{usersRead}, "", DRIVE_FIXED, "", ERROR_ACCESS_DENIED,
+         GrantOutcome::Failed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        windows.folderList = c.folderList;
+        windows.withoutList = *c.withoutList ? ToWide(tree / c.withoutList) : L"";
+        windows.driveType = c.driveType;
+        windows.unreadable = *c.unreadable ? ToWide(tree / c.unreadable) : L"";
+        windows.writeError = c.writeError;
+        windows.written.clear();
+        EXPECT_EQ(GrantFolderAccess(tree / "Game\\Config", WinBuiltinAdministratorsSid, kGenericExecute),
+                  c.expected);
+        const bool writes = c.expected == GrantOutcome::Written || c.writeError != ERROR_SUCCESS;
+        EXPECT_EQ(windows.written,
+                  writes ? std::vector<std::vector<Entry>>{withGrant} : std::vector<std::vector<Entry>>{});
+    }
+
+    windows.folderList = std::vector{usersRead};
+    windows.written.clear();
+    windows.folder = ToWide(tree / "Unlisted");
+    EXPECT_EQ(GrantFolderAccess(tree / "Unlisted", WinBuiltinAdministratorsSid, kGenericExecute),
+              GrantOutcome::LeftOut)
+        << "a folder whose contents cannot be listed";
+    EXPECT_EQ(GrantFolderAccessW(L"\\\\server\\share\\Game\\Config", administrators.Get(), kGenericExecute),
+              GrantOutcome::LeftOut)
+        << "a UNC path is a network drive's";
+    EXPECT_EQ(GrantFolderAccess("", WinBuiltinAdministratorsSid, kGenericExecute), GrantOutcome::Failed);
+    EXPECT_EQ(GrantFolderAccessW(nullptr, administrators.Get(), kGenericExecute), GrantOutcome::Failed);
+    EXPECT_TRUE(windows.written.empty());
+
+    // A grant left out does not stop the switch.
+    windows.driveType = DRIVE_REMOTE;
+    EXPECT_TRUE(EnableDx11TestMode(ProgramState{tree.Path(), {}}));
+    EXPECT_EQ(ReadBytes(tree / "Game\\Config\\game.cfg.bak"), "[General]\r\n");
+}
+
+// Wine as the platform, as it answers: it keeps no lists, so the grant is left out.
+TEST_F(AccessGrantTest, UnderWineTheGrantIsLeftOut) {
+    TempTree tree;
+    EXPECT_EQ(
+        GrantFolderAccess(tree.Folder("游戏\\Game\\Config"), WinBuiltinAdministratorsSid, kGenericExecute),
+        GrantOutcome::LeftOut);
+    EXPECT_FALSE(ReadFolderAccessList(L"").has_value());
+    EXPECT_FALSE(ReadFolderAccessList(nullptr).has_value());
+}
+
+// Wine keeps an access list it is given as the folder's Unix permissions: as an ordinary user, a
+// Config of 700 or 755 became 775 and one closed to writing (555) became writable. Where the
+// platform keeps no lists the grant is left out, so the permissions stay as the user set them.
+TEST_F(AccessGrantTest, TheGrantNeverOpensWhatTheUserDenied) {
+    for (const char* mode : {"700", "755", "555"}) {
+        SCOPED_TRACE(mode);
+        TempTree tree;
+        tree.File("Game\\Config\\game.cfg", "[General]\r\n");
+        const Text folder = tree / "Game\\Config";
+        const ScopedUnixMode set(folder, mode);
+        EnableDx11TestMode(ProgramState{tree.Path(), {}});
+        EXPECT_EQ(UnixModeOf(folder), mode);
     }
 }
 

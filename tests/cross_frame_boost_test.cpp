@@ -132,6 +132,41 @@ TEST(CrossFrameBoostTest, ACrossThatIsALinkIsNeverMoved) {
     ExpectFailure(ui, texts::kCrossIsLink);
 }
 
+// Wine as an ordinary user refuses what the Unix permissions refuse, as Windows refuses what the
+// access list does: an install root closed to writing takes no new name and no new folder. Runs
+// for real in cross_frame_boost_test_unprivileged.
+TEST(CrossFrameBoostTest, WhatThePlatformDeniedIsReportedAndLeftAsItWas) {
+    SKIP_UNLESS_PERMISSIONS_ENFORCED();
+    struct Case {
+        const char* what;
+        bool withCross;
+        const char* mode;
+        const Text& message;
+    };
+    const Case cases[] = {
+        {"Cross cannot be moved", true, "555", texts::kCrossMoveFailed},
+        {"no empty Cross can be created", false, "555", texts::kCrossCreateFailed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempTree tree;
+        if (c.withCross)
+            tree.File("Cross\\a.dat", "client data");
+        tree.File("Game\\game.log", "log");
+        const std::vector<std::wstring> before = FolderEntries(tree.Path());
+        FakeControlPort ui = UiAfterDriveChoice(tree.Path());
+        {
+            const ScopedUnixMode closed(tree.Path(), c.mode);
+            CrossFrameBoost(ProgramState{tree.Path(), {}}, ui);
+        }
+        ExpectFailure(ui, c.message);
+        EXPECT_EQ(FolderEntries(tree.Path()), before);
+        if (c.withCross) {
+            EXPECT_EQ(ReadBytes(tree / "Cross\\a.dat"), "client data");
+        }
+    }
+}
+
 TEST(CrossFrameBoostTest, GuardsBeforeADriveWasChosen) {
     TempTree tree;
     tree.File("Cross\\a.dat", "client data");

@@ -173,6 +173,38 @@ TEST_F(Dx11SwitchTest, NoKeyIsWrittenWithoutABackupOrOverAReadOnlyFile) {
     }
 }
 
+// Wine as an ordinary user refuses what the Unix permissions refuse, as Windows refuses what the
+// access list does: a folder closed to writing takes no new file, so no backup and no replacement
+// beside game.cfg. Runs for real in dx11_switch_test_unprivileged.
+TEST_F(Dx11SwitchTest, WhatThePlatformDeniedIsReportedAndLeftAsItWas) {
+    SKIP_UNLESS_PERMISSIONS_ENFORCED();
+    tree.File("Game\\Config\\game.cfg", kGameCfg);
+    const Text folder = tree / "Game\\Config";
+    {
+        SCOPED_TRACE("no backup can be made");
+        const ScopedUnixMode closed(folder, "555");
+        const Dx11Outcome outcome = EnableDx11TestMode(state);
+        ASSERT_FALSE(outcome);
+        EXPECT_EQ(*outcome.failure, texts::kDx11BackupFailed);
+        EXPECT_EQ(FolderEntries(folder), std::vector<std::wstring>{L"game.cfg"});
+        EXPECT_EQ(UnixModeOf(folder), "555") << "the grant opened the folder";
+    }
+    WriteBytes(Backup(), kGameCfg);
+    {
+        SCOPED_TRACE("the backup is there, game.cfg cannot be replaced");
+        const ScopedUnixMode closed(folder, "555");
+        const Dx11Outcome outcome = EnableDx11TestMode(state);
+        ASSERT_FALSE(outcome);
+        EXPECT_EQ(*outcome.failure, texts::kDx11EnableFailed);
+        DisableDx11TestMode(state, ui);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, texts::kDx11DisableFailed);
+        EXPECT_EQ(FolderEntries(folder), (std::vector<std::wstring>{L"game.cfg", L"game.cfg.bak"}));
+    }
+    EXPECT_EQ(ReadBytes(Config()), kGameCfg);
+    EXPECT_TRUE(ui.operations.empty());
+}
+
 TEST_F(Dx11SwitchTest, SwitchOffAfterSwitchOnWritesZeroAndKeepsTheBackup) {
     tree.File("Game\\Config\\game.cfg", kGameCfg);
     ASSERT_TRUE(EnableDx11TestMode(state));

@@ -17,6 +17,7 @@
 #include "support/fake_control_port.h"
 #include "support/scoped_current_directory.h"
 #include "support/temp_tree.h"
+#include "support/wine_host.h"
 #include "tuning/home_page_documents.h"
 
 namespace {
@@ -247,6 +248,38 @@ TEST(HomePageTest, TheFileKeepsItsAttributesAndNothingIsLeftBeside) {
     EXPECT_TRUE(GetFileAttributesW(ToWide(install.Target()).c_str()) & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_EQ(install.Entries(), kTargetAndBackup);
     EXPECT_TRUE(ui.messages.empty());
+}
+
+// Wine as an ordinary user refuses what the Unix permissions refuse, as Windows refuses what the
+// access list does: a LeagueClient closed to writing takes neither a backup nor the new file that
+// would replace system.yaml. Runs for real in home_page_test_unprivileged.
+TEST(HomePageTest, WhatThePlatformDeniedIsReportedAndLeftAsItWas) {
+    SKIP_UNLESS_PERMISSIONS_ENFORCED();
+    Install install;
+    const Text folder = install.tree / "LeagueClient";
+    {
+        SCOPED_TRACE("no backup can be made");
+        FakeControlPort ui;
+        const ScopedUnixMode closed(folder, "555");
+        ReplaceHomePage(install.State(), ui);
+        ExpectOneMessage(ui, texts::kHomePageBackupFailed, texts::kHomePageFailedTitle);
+        EXPECT_EQ(install.Entries(), std::vector<std::wstring>{L"system.yaml"});
+    }
+    WriteBytes(install.Backup(), "the client's own file, kept earlier");
+    {
+        SCOPED_TRACE("the backup is there, system.yaml cannot be replaced");
+        FakeControlPort ui;
+        const ScopedUnixMode closed(folder, "555");
+        ReplaceHomePage(install.State(), ui);
+        ExpectOneMessage(ui, texts::kHomePageWriteFailed, texts::kHomePageFailedTitle);
+        EXPECT_NE(ui.Status(), texts::kHomePageReplaced);
+        ui.messages.clear();
+        RestoreHomePage(install.State(), ui);
+        ExpectOneMessage(ui, texts::kHomePageRestoreFailed, texts::kHomePageFailedTitle);
+        EXPECT_NE(ui.Status(), texts::kHomePageRestored);
+        EXPECT_EQ(install.Entries(), kTargetAndBackup);
+    }
+    EXPECT_EQ(ReadBytes(install.Target()), kClientFile);
 }
 
 TEST(HomePageTest, AFailedRestoreIsReported) {

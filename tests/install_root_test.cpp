@@ -17,6 +17,7 @@
 #include "support/nested_handler.h"
 #include "support/temp_tree.h"
 #include "support/wine_host.h"
+#include "tuning/optimize_command.h"
 
 namespace {
 
@@ -143,6 +144,26 @@ TEST_F(InstallRootTest, ADriveWithoutAClientKeepsTheEarlierRoot) {
     Choose('S');
     EXPECT_EQ(state.InstallRoot, "R:\\Games");
     EXPECT_EQ(Shown(), "R:\\Games");
+    EXPECT_TRUE(ui.operations.empty());
+}
+
+// Wine as an ordinary user refuses to list a folder without read permission, as Windows one whose
+// access list denies listing. The search finds no client there, and the commands then refuse as
+// before any choice. Runs for real in install_root_test_unprivileged.
+TEST_F(InstallRootTest, ADriveRootDeniedToListingIsNoClientsAndTheCommandsSaySo) {
+    SKIP_UNLESS_PERMISSIONS_ENFORCED();
+    TempTree tree;
+    tree.File("Games\\LeagueClient\\system.yaml", "x");
+    const TestDrive drive('R', tree.Path());
+    ASSERT_TRUE(drive.Ready());
+    const ScopedUnixMode closed(tree.Path(), "311");
+    Choose('R');
+    EXPECT_EQ(state.InstallRoot, "");
+    EXPECT_EQ(Shown(), texts::kDrivePrompt);
+    ui.ticks[Control::选择框_ALL] = 1;
+    OptimizeCommand(state, ui);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, texts::kNoDriveMessage);
     EXPECT_TRUE(ui.operations.empty());
 }
 

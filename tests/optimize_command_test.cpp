@@ -258,6 +258,26 @@ TEST_F(OptimizeCommandTest, EveryCommandRefusesARootThatNamesNoFolder) {
     ExpectNothingDone();
 }
 
+// Wine as an ordinary user refuses what the Unix permissions refuse, as Windows refuses what the
+// access list does: an install root closed to everyone can be neither listed nor entered. Every
+// step says what it did not do, and the closing text stays away. Runs for real in
+// optimize_command_test_unprivileged.
+TEST_F(OptimizeCommandTest, WhatThePlatformDeniedIsReportedAndLeftAsItWas) {
+    SKIP_UNLESS_PERMISSIONS_ENFORCED();
+    Tick({Control::选择框_ALL});
+    {
+        const ScopedUnixMode closed(tree.Path(), "000");
+        OptimizeCommand(state, ui);
+    }
+    std::vector<Text> shown;
+    for (const ShownMessage& message : ui.messages)
+        shown.push_back(message.text);
+    EXPECT_EQ(shown, (std::vector<Text>{texts::kDx11EnableFailed, texts::kCrossCreateFailed,
+                                        texts::kLogsListFailed}));
+    EXPECT_EQ(ReadBytes(tree / "Cross\\a.dat"), "cross data");
+    ExpectNothingDone();
+}
+
 TEST_F(OptimizeCommandTest, AFolderThatOnlyLooksLikeTheClientsIsNeverTouched) {
     // The client in "Games²"; best fit once made that "Games2", whose logs were then deleted and in
     // which a Cross folder was created.

@@ -3,6 +3,9 @@
 // differently between Windows and Wine (GRANT_ACCESS).
 #include "platform/access_grant.h"
 
+#include <string>
+
+#include "platform/directory.h"
 #include "platform/encoding.h"
 
 namespace {
@@ -20,7 +23,73 @@ ACE_HEADER* AceAt(PACL acl, DWORD index) {
     return GetAce(acl, index, &ace) ? static_cast<ACE_HEADER*>(ace) : nullptr;
 }
 
+bool IsWellKnown(PSID sid, WELL_KNOWN_SID_TYPE type) {
+    BYTE known[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof known;
+    return CreateWellKnownSid(type, nullptr, known, &size) && EqualSid(sid, known);
+}
+
+DWORD WindowsGetNamedSecurityInfo(const wchar_t* path, PACL* dacl, PSECURITY_DESCRIPTOR* descriptor) {
+    return GetNamedSecurityInfoW(path, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl,
+                                 nullptr, descriptor);
+}
+
+DWORD WindowsSetNamedSecurityInfo(const wchar_t* path, PACL dacl) {
+    // It takes a non-const path but does not change it.
+    return SetNamedSecurityInfoW(const_cast<wchar_t*>(path), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                 nullptr, nullptr, dacl, nullptr);
+}
+
+// Wine's ntdll exports its version; Windows' does not.
+bool WindowsUnderWine() {
+    static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
+}
+
+// A network drive: there the write removes the folder's inherited entry. A UNC path is one, and so
+// is a path whose drive cannot be told (its type unknown, no drive behind it): nothing is written
+// where it might be one.
+bool MayBeRemote(const wchar_t* path) {
+    const bool driveLetter =
+        ((path[0] | 0x20) >= L'a' && (path[0] | 0x20) <= L'z') && path[1] == L':' && path[2] == L'\\';
+    if (!driveLetter)
+        return true;
+    const wchar_t root[] = {path[0], L':', L'\\', L'\0'};
+    const UINT type = AccessGrantPlatform().getDriveType(root);
+    return type == DRIVE_REMOTE || type == DRIVE_UNKNOWN || type == DRIVE_NO_ROOT_DIR;
+}
+
+// Whether a file or folder below `folder` has no DACL at all: an inherited entry would give it a
+// list of that entry alone, and everyone else would lose access. What cannot be read or listed
+// counts as such. Links are not followed, as the write does not follow them either.
+bool SomethingBelowLacksAList(const std::wstring& folder) {
+    // A folder always lists "." and "..": one that lists nothing cannot be read.
+    DirectoryListing listing(folder + L"\\*");
+    if (!listing.Valid())
+        return true;
+    for (bool more = true; more; more = listing.Next()) {
+        if (listing.IsDotOrDotDot())
+            continue;
+        const std::wstring path = folder + L"\\" + std::wstring(listing.Name());
+        PACL dacl = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        const DWORD status = AccessGrantPlatform().getNamedSecurityInfo(path.c_str(), &dacl, &descriptor);
+        const UniqueLocal owned(descriptor);
+        if (status != ERROR_SUCCESS || dacl == nullptr)
+            return true;
+        if (listing.IsDirectory() && !listing.IsReparsePoint() && SomethingBelowLacksAList(path))
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+AccessGrantCalls& AccessGrantPlatform() {
+    static AccessGrantCalls calls{WindowsGetNamedSecurityInfo, WindowsSetNamedSecurityInfo, GetDriveTypeW,
+                                  WindowsUnderWine};
+    return calls;
+}
 
 std::optional<FolderAccessList> ReadFolderAccessList(const wchar_t* path) {
     if (path == nullptr || *path == L'\0')
@@ -29,8 +98,7 @@ std::optional<FolderAccessList> ReadFolderAccessList(const wchar_t* path) {
     // it the list could not be kept alive for the merge, nor freed afterwards.
     PACL dacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    const DWORD status = GetNamedSecurityInfoW(path, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                                               nullptr, &dacl, nullptr, &descriptor);
+    const DWORD status = AccessGrantPlatform().getNamedSecurityInfo(path, &dacl, &descriptor);
     FolderAccessList list;
     list.descriptor.Reset(descriptor);
     if (status != ERROR_SUCCESS)
@@ -50,7 +118,11 @@ bool HoldsFolderAccess(PACL current, PSID trustee, DWORD permissions) {
         if (header == nullptr || header->AceType != ACCESS_ALLOWED_ACE_TYPE)
             continue;
         auto* allowed = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);
-        if (!EqualSid(&allowed->SidStart, trustee))
+        // Every signed-in token holds Everyone and Authenticated Users, so what those groups are
+        // allowed the trustee is allowed too.
+        PSID sid = &allowed->SidStart;
+        if (!EqualSid(sid, trustee) && !IsWellKnown(sid, WinWorldSid) &&
+            !IsWellKnown(sid, WinAuthenticatedUserSid))
             continue;
         const DWORD mask = MappedForFiles(allowed->Mask);
         if (!(header->AceFlags & INHERIT_ONLY_ACE))
@@ -104,34 +176,34 @@ std::vector<BYTE> WithAllowEntry(PACL current, PSID trustee, DWORD permissions) 
     return buffer;
 }
 
-SysResult WriteFolderAccessList(const wchar_t* path, PACL dacl) {
-    if (path == nullptr || *path == L'\0' || dacl == nullptr)
-        return SysResult::Failure(ERROR_INVALID_PARAMETER);
-    // SetNamedSecurityInfoW takes a non-const path but does not change it; it returns its error.
-    const DWORD status = SetNamedSecurityInfoW(const_cast<wchar_t*>(path), SE_FILE_OBJECT,
-                                               DACL_SECURITY_INFORMATION, nullptr, nullptr, dacl, nullptr);
-    return status == ERROR_SUCCESS ? SysResult::Success() : SysResult::Failure(status);
-}
-
-SysResult GrantFolderAccessW(const wchar_t* path, PSID trustee, DWORD permissions) {
-    if (trustee == nullptr)
-        return SysResult::Failure(ERROR_INVALID_PARAMETER);
+GrantOutcome GrantFolderAccessW(const wchar_t* path, PSID trustee, DWORD permissions) {
+    if (path == nullptr || *path == L'\0' || trustee == nullptr)
+        return GrantOutcome::Failed;
+    // Wine maps a written list onto the folder's Unix permissions: the folder would open to the
+    // group, or to writing where the user had closed it.
+    if (AccessGrantPlatform().underWine() || MayBeRemote(path))
+        return GrantOutcome::LeftOut;
     const std::optional<FolderAccessList> current = ReadFolderAccessList(path);
     if (!current)
-        return SysResult::Failure(ERROR_ACCESS_DENIED);
+        return GrantOutcome::Failed;
     if (HoldsFolderAccess(current->dacl, trustee, permissions))
-        return SysResult::Success();
+        return GrantOutcome::AlreadyHeld;
+    if (SomethingBelowLacksAList(path))
+        return GrantOutcome::LeftOut;
     std::vector<BYTE> merged = WithAllowEntry(current->dacl, trustee, permissions);
     if (merged.empty())
-        return SysResult::Failure(ERROR_INVALID_ACL);
-    return WriteFolderAccessList(path, reinterpret_cast<PACL>(merged.data()));
+        return GrantOutcome::Failed;
+    // Owner, group and system ACL stay untouched: only the DACL is written.
+    const DWORD status =
+        AccessGrantPlatform().setNamedSecurityInfo(path, reinterpret_cast<PACL>(merged.data()));
+    return status == ERROR_SUCCESS ? GrantOutcome::Written : GrantOutcome::Failed;
 }
 
-SysResult GrantFolderAccess(std::string_view path, WELL_KNOWN_SID_TYPE group, DWORD permissions) {
+GrantOutcome GrantFolderAccess(std::string_view path, WELL_KNOWN_SID_TYPE group, DWORD permissions) {
     BYTE sid[SECURITY_MAX_SID_SIZE];
     DWORD sidSize = sizeof sid;
     if (!CreateWellKnownSid(group, nullptr, sid, &sidSize))
-        return SysResult::LastError();
+        return GrantOutcome::Failed;
     const WideBlock widePath = AnsiToWide(path);
     return GrantFolderAccessW(widePath.Data(), sid, permissions);
 }

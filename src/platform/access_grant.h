@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "platform/handles.h"
-#include "platform/result.h"
 
 // A folder's DACL as read from the folder. The security descriptor owns the memory that `dacl`
 // points into; `dacl` is null when the folder has no DACL at all.
@@ -24,8 +23,9 @@ struct FolderAccessList {
 std::optional<FolderAccessList> ReadFolderAccessList(const wchar_t* path);
 
 // Whether `trustee` already holds `permissions` (generic rights mapped as for files) by allow
-// entries of its own, explicit or inherited, on the folder and on the files and subfolders it passes
-// entries on to. A missing DACL (null) lets everyone do everything.
+// entries, explicit or inherited, on the folder and on the files and subfolders it passes entries
+// on to: entries of its own, and of the groups every signed-in user's token holds (Everyone,
+// Authenticated Users). A missing DACL (null) lets everyone do everything.
 bool HoldsFolderAccess(PACL current, PSID trustee, DWORD permissions);
 
 // Every entry of `current` in its order, and one more: `trustee` allowed `permissions`, inherited
@@ -33,14 +33,35 @@ bool HoldsFolderAccess(PACL current, PSID trustee, DWORD permissions);
 // the list cannot be built.
 std::vector<BYTE> WithAllowEntry(PACL current, PSID trustee, DWORD permissions);
 
-// Writes `dacl` as the DACL of the folder `path`; owner, group and system ACL stay untouched.
-SysResult WriteFolderAccessList(const wchar_t* path, PACL dacl);
+// What became of a grant. Writing a list makes Windows apply inheritance anew to everything below
+// the folder, which can take rights away, so the list is written only where that is safe.
+enum class GrantOutcome {
+    AlreadyHeld,  // the list gives the rights already, and stays as it is
+    Written,      // the list with the one entry more was written
+    LeftOut,      // writing it could cost someone rights, or the platform keeps no lists: not written
+    Failed,       // the folder's list could not be read, built or written
+};
 
 // Makes sure `trustee` holds `permissions` on the folder `path` and everything below it: a list that
-// already gives them is left alone, any other gets the one entry more. Succeeds when the trustee
-// holds them afterwards.
-SysResult GrantFolderAccessW(const wchar_t* path, PSID trustee, DWORD permissions);
+// already gives them is left alone, any other gets the one entry more, unless the folder lies on a
+// network drive or in a place without access lists, or a file or folder below it has no DACL.
+GrantOutcome GrantFolderAccessW(const wchar_t* path, PSID trustee, DWORD permissions);
 
 // The same for a GBK path and a built-in group, named by its well-known SID: group names are
 // localized ("Administrators" is not the group's name everywhere).
-SysResult GrantFolderAccess(std::string_view path, WELL_KNOWN_SID_TYPE group, DWORD permissions);
+GrantOutcome GrantFolderAccess(std::string_view path, WELL_KNOWN_SID_TYPE group, DWORD permissions);
+
+// The calls the grant makes where Windows and Wine answer differently, so that a test can answer
+// them as Windows documents on real folders. Each stands for the call it names.
+struct AccessGrantCalls {
+    // GetNamedSecurityInfoW for the DACL, with the descriptor that holds it.
+    DWORD (*getNamedSecurityInfo)(const wchar_t* path, PACL* dacl, PSECURITY_DESCRIPTOR* descriptor);
+    // SetNamedSecurityInfoW for the DACL alone.
+    DWORD (*setNamedSecurityInfo)(const wchar_t* path, PACL dacl);
+    // GetDriveTypeW of a drive's root, given with its backslash ("D:\" for D:).
+    UINT (*getDriveType)(const wchar_t* root);
+    // Whether this is Wine, which keeps a list only as the Unix permissions it maps it to.
+    bool (*underWine)();
+};
+// The calls in use: Windows' own unless a test put others here.
+AccessGrantCalls& AccessGrantPlatform();

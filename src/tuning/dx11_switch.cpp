@@ -52,7 +52,8 @@ Dx11Outcome EnableDx11TestMode(const ProgramState& state) {
     if (IsDirectory(backup))
         return {&texts::kDx11BackupFailed};
     if (!FileExists(backup)) {
-        // The grant only adds rights; whether it took does not stop the switch.
+        // The grant only adds rights, and only where writing the list takes none from anyone;
+        // whether it was written does not stop the switch.
         GrantFolderAccess(ConfigFolder(state), kGrantGroup, kGrantPermissions);
         // No key is written over a file that has no backup: the next switch-on would otherwise
         // take the changed file for the client's own. A missing file has nothing to lose.

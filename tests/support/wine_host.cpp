@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "platform/encoding.h"
+#include "platform/handles.h"
 
 namespace {
 
@@ -209,4 +212,91 @@ Text TellwickExePath() {
 
 Text TestHelpersFolder() {
     return HostEnvironmentPath("TELLWICK_TEST_HELPERS");
+}
+
+namespace {
+
+// Runs `command` on the host and waits for its end: its output lands in a file under a temporary
+// name first and is renamed when the command is done, so the file's appearance is the end.
+std::string HostOutput(const std::string& command) {
+    static std::atomic<unsigned> counter{0};
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    const std::wstring done = std::wstring(base) + L"tellwick-host-" +
+                              std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++);
+    const std::string unixDone = UnixPathOf(WideToAnsi(done));
+    if (unixDone.empty())
+        return {};
+    const std::string part = ShellQuote(unixDone + ".part");
+    if (!RunOnHost("(" + command + ") >" + part + " 2>&1; mv " + part + " " + ShellQuote(unixDone)) ||
+        !WaitFor([&] { return AttributesOf(done) != INVALID_FILE_ATTRIBUTES; }))
+        return {};
+    std::string output;
+    {
+        const UniqueFile file(
+            CreateFileW(done.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        char buffer[4096];
+        DWORD read = 0;
+        while (file && ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+            output.append(buffer, read);
+    }
+    DeleteFileW(done.c_str());
+    while (!output.empty() && (output.back() == '\n' || output.back() == '\r'))
+        output.pop_back();
+    return output;
+}
+
+}  // namespace
+
+bool SetUnixMode(std::string_view windowsPath, std::string_view mode) {
+    const std::string unixPath = UnixPathOf(windowsPath);
+    return !unixPath.empty() &&
+           HostOutput("chmod " + std::string(mode) + " " + ShellQuote(unixPath) + " && echo done") == "done";
+}
+
+std::string UnixModeOf(std::string_view windowsPath) {
+    const std::string unixPath = UnixPathOf(windowsPath);
+    return unixPath.empty() ? std::string() : HostOutput("stat -c %a " + ShellQuote(unixPath));
+}
+
+ScopedUnixMode::ScopedUnixMode(std::string_view windowsPath, std::string_view mode)
+    : path_(windowsPath), former_(UnixModeOf(windowsPath)) {
+    ready_ = !former_.empty() && SetUnixMode(path_, mode);
+    if (!ready_)
+        ADD_FAILURE() << "cannot set the Unix mode " << mode << " of " << path_;
+}
+
+ScopedUnixMode::~ScopedUnixMode() {
+    if (!former_.empty())
+        SetUnixMode(path_, former_);
+}
+
+bool PermissionsEnforced() {
+    // A folder closed to writing, asked to take a file.
+    static const bool enforced = [] {
+        wchar_t base[MAX_PATH];
+        GetTempPathW(MAX_PATH, base);
+        const std::wstring folder =
+            std::wstring(base) + L"tellwick-probe-" + std::to_wstring(GetCurrentProcessId());
+        if (!CreateDirectoryW(folder.c_str(), nullptr))
+            return false;
+        const Text ansiFolder = WideToAnsi(folder);
+        bool refused = false;
+        if (SetUnixMode(ansiFolder, "555")) {
+            const std::wstring file = folder + L"\\probe";
+            const UniqueFile created(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                                 FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+            refused = !created.Valid() && GetLastError() == ERROR_ACCESS_DENIED;
+            SetUnixMode(ansiFolder, "755");
+        }
+        RemoveDirectoryW(folder.c_str());
+        return refused;
+    }();
+    return enforced;
+}
+
+bool PermissionsExpected() {
+    char value[8] = "";
+    return GetEnvironmentVariableA("TELLWICK_PERMISSIONS_ENFORCED", value, sizeof value) == 1 &&
+           value[0] == '1';
 }

@@ -54,6 +54,45 @@ bool MakeDirectoryLink(std::string_view link, std::string_view target);
 // Removes such a link, never what it points at (Wine 8 cannot remove it itself).
 bool RemoveDirectoryLink(std::string_view link);
 
+// The Unix permissions of a file or folder, as chmod takes and stat prints them ("755"): set, and
+// read back. Empty when the host did not answer.
+bool SetUnixMode(std::string_view windowsPath, std::string_view mode);
+std::string UnixModeOf(std::string_view windowsPath);
+
+// Gives a file or folder the Unix permissions `mode` for the object's lifetime, and its own back
+// afterwards, so that the test's tree can be removed whatever failed.
+class ScopedUnixMode {
+   public:
+    ScopedUnixMode(std::string_view windowsPath, std::string_view mode);
+    ScopedUnixMode(const ScopedUnixMode&) = delete;
+    ScopedUnixMode& operator=(const ScopedUnixMode&) = delete;
+    ~ScopedUnixMode();
+    bool Ready() const { return ready_; }
+
+   private:
+    std::string path_;
+    std::string former_;
+    bool ready_ = false;
+};
+
+// Whether the file system's permissions hold for this process: Wine running as an ordinary user
+// enforces them, Wine as root does not. Tests of a denial skip themselves where it is false; they
+// run for real in the CTest entries "..._unprivileged" (tests/run_unprivileged.sh).
+bool PermissionsEnforced();
+// Whether the run was started to have them hold (TELLWICK_PERMISSIONS_ENFORCED=1): then a test of a
+// denial fails rather than skips where they do not.
+bool PermissionsExpected();
+// Skips the running test where permissions do not hold, and says where it runs instead.
+#define SKIP_UNLESS_PERMISSIONS_ENFORCED()                                                            \
+    do {                                                                                              \
+        if (!PermissionsEnforced()) {                                                                 \
+            if (PermissionsExpected())                                                                \
+                FAIL() << "this run was to enforce the file system's permissions, and does not";      \
+            GTEST_SKIP() << "runs as an ordinary user only, in the CTest entry <test>_unprivileged: " \
+                            "Wine as root passes every permission check";                             \
+        }                                                                                             \
+    } while (0)
+
 // The Unix path behind a Windows path, and the Windows path of a Unix path.
 std::string UnixPathOf(std::string_view windowsPath);
 Text WindowsPathOf(std::string_view unixPath);
