@@ -7,6 +7,7 @@
 
 #include "platform/directory.h"
 #include "platform/encoding.h"
+#include "platform/wine.h"
 
 namespace {
 
@@ -38,12 +39,6 @@ DWORD WindowsSetNamedSecurityInfo(const wchar_t* path, PACL dacl) {
     // It takes a non-const path but does not change it.
     return SetNamedSecurityInfoW(const_cast<wchar_t*>(path), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
                                  nullptr, nullptr, dacl, nullptr);
-}
-
-// Wine's ntdll exports its version; Windows' does not.
-bool WindowsUnderWine() {
-    static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-    return wine;
 }
 
 // A network drive: there the write removes the folder's inherited entry. A UNC path is one, and so
@@ -87,7 +82,7 @@ bool SomethingBelowLacksAList(const std::wstring& folder) {
 
 AccessGrantCalls& AccessGrantPlatform() {
     static AccessGrantCalls calls{WindowsGetNamedSecurityInfo, WindowsSetNamedSecurityInfo, GetDriveTypeW,
-                                  WindowsUnderWine};
+                                  RunningUnderWine};
     return calls;
 }
 

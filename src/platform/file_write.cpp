@@ -10,6 +10,7 @@
 #include "platform/encoding.h"
 #include "platform/handles.h"
 #include "platform/processes.h"
+#include "platform/wine.h"
 
 namespace {
 
@@ -206,11 +207,6 @@ SysResult WriteBeside(const std::wstring& target, Fill fill, Place place) {
 // crash in between leaves no file at all, and a failure leaves an empty "rf*.tmp" behind. There a
 // rename over the target is the whole-or-nothing step (Wine keeps no access lists to lose), with
 // the attributes that ReplaceFileW would have carried over set on the new file first.
-bool UnderWine() {
-    static const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-    return wine;
-}
-
 SysResult RenameOver(const std::wstring& temporary, const std::wstring& target, DWORD attributes) {
     constexpr DWORD kCarried = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
                                FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
@@ -272,7 +268,7 @@ SysResult ReplaceTarget(const std::wstring& temporary, const std::wstring& targe
     const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return Move(temporary, target, MOVEFILE_WRITE_THROUGH);
-    if (UnderWine() && !InstalledCalls().replace)
+    if (RunningUnderWine() && !InstalledCalls().replace)
         return RenameOver(temporary, target, attributes);
     return SwapIn(temporary, target);
 }
