@@ -214,12 +214,18 @@ TEST(FileWriteTest, LeftoversOfEndedRunsGoAndThoseOfRunningOnesStay) {
     const Text folder = tree.Folder("Config");
     const Text target = folder + "\\game.cfg";
 
-    // The target's name is empty: the former content that an ended run set aside goes back first.
+    // The target's name is empty: the former content that an ended run set aside goes back first,
+    // and a command backs that up before it writes.
     tree.File("Config\\" + e + "-7-replaced", kOld);
     tree.File("Config\\" + e + "-8", std::string(1 << 20, 'x'));
     EXPECT_TRUE(WriteProfileStringWhole("General", "DX11BetaTest", "1", target));
     EXPECT_EQ(ReadBytes(target), kOld + "DX11BetaTest=1\r\n");
     EXPECT_EQ(FolderEntries(folder), std::vector<std::wstring>{L"game.cfg"});
+    const Text yaml = tree.Folder("LeagueClient") + "\\system.yaml";
+    tree.File("LeagueClient\\system.yaml.tellwick-" + std::to_string(ended) + "-1-replaced", kOld);
+    FakeControlPort ui;
+    ReplaceHomePage(ProgramState{tree.Path(), {}}, ui);
+    EXPECT_EQ(ReadBytes(yaml + ".bak"), kOld);
 
     std::vector<std::string> kept = {r + "-1",
                                      r + "-2-replaced",

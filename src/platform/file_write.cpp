@@ -114,7 +114,7 @@ bool ParseLeftover(std::wstring_view rest, Leftover& leftover) {
 // a new file is removed, a former content goes back under the target's name while that is free
 // (and is removed once the target stands again). Files of a running process are its own business.
 // Called before a writer looks at the target, so that it sees the file the user had.
-void SettleLeftovers(const std::wstring& target) {
+void SettleLeftoversOf(const std::wstring& target) {
     const size_t slash = target.find_last_of(L"\\/");
     const std::wstring folder = slash == std::wstring::npos ? std::wstring() : target.substr(0, slash + 1);
     const std::wstring prefix = target.substr(folder.size()) + std::wstring(kBesideMark);
@@ -330,11 +330,16 @@ ScopedFileWriteCalls::~ScopedFileWriteCalls() {
     InstalledCalls() = std::move(previous_);
 }
 
+void SettleLeftovers(std::string_view path) {
+    if (const std::wstring target = ToWide(path); !target.empty())
+        SettleLeftoversOf(target);
+}
+
 SysResult WriteFileWhole(std::string_view path, std::string_view bytes) {
     const std::wstring target = ToWide(path);
     if (target.empty())
         return SysResult::Failure(ERROR_INVALID_PARAMETER);
-    SettleLeftovers(target);
+    SettleLeftoversOf(target);
     if (!WritableTarget(target))
         return SysResult::Failure(ERROR_ACCESS_DENIED);
     return WriteBeside(
@@ -350,7 +355,7 @@ SysResult CopyFileWhole(std::string_view from, std::string_view to) {
     const std::wstring target = ToWide(to);
     if (source.empty() || target.empty())
         return SysResult::Failure(ERROR_INVALID_PARAMETER);
-    SettleLeftovers(target);
+    SettleLeftoversOf(target);
     if (!WritableTarget(target))
         return SysResult::Failure(ERROR_ACCESS_DENIED);
     return WriteBeside(
@@ -363,7 +368,7 @@ SysResult CopyFileOnce(std::string_view from, std::string_view to) {
     const std::wstring target = ToWide(to);
     if (source.empty() || target.empty())
         return SysResult::Failure(ERROR_INVALID_PARAMETER);
-    SettleLeftovers(target);
+    SettleLeftoversOf(target);
     const auto isFile = [&] {
         const DWORD attributes = GetFileAttributesW(target.c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -383,7 +388,7 @@ SysResult WriteProfileStringWhole(std::string_view section, std::string_view key
     const std::wstring target = ToWide(file);
     if (target.empty())
         return SysResult::Failure(ERROR_INVALID_PARAMETER);
-    SettleLeftovers(target);
+    SettleLeftoversOf(target);
     if (!WritableTarget(target))
         return SysResult::Failure(ERROR_ACCESS_DENIED);
     const bool exists = Exists(target);

@@ -29,6 +29,11 @@ inline bool FormerContentSetAside(const SysResult& written) {
     return written.Error() == kErrorFormerContentSetAside;
 }
 
+// Deals with what runs killed in the middle of a write of `path` left beside it, as every writer
+// here does first: their new files go, and a former content set aside goes back under the file's
+// name while that is empty. A caller that looks at the file before it writes calls this first.
+void SettleLeftovers(std::string_view path);
+
 // The same with the content of the file `from`.
 SysResult CopyFileWhole(std::string_view from, std::string_view to);
 

@@ -44,6 +44,8 @@ Dx11Outcome EnableDx11TestMode(const ProgramState& state) {
     if (state.InstallRoot.empty())
         return {&texts::kDx11EnableFailed};
     const Text config = ConfigFile(state);
+    // The game's file may stand beside its name after a run was killed; it is the one to back up.
+    SettleLeftovers(config);
     if (IsReadOnly(config))
         return {&texts::kDx11ReadOnlyEnable};
     const Text backup = config + ".bak";

@@ -45,6 +45,8 @@ void ReplaceHomePage(const ProgramState& state, ControlPort& ui) {
     if (!InstallRootIsFolder(state, ui))
         return;
     const Text target = TargetPath(state);
+    // The client's file may stand beside its name after a run was killed; it is the one to back up.
+    SettleLeftovers(target);
     if (IsReadOnly(target)) {
         ShowFailure(ui, texts::kHomePageReadOnlyReplace);
         return;
