@@ -39,6 +39,8 @@ TEST(NtfsReaderTest, ReadsTheStructuresOfTheImages) {
     const Listing all = ListAll(mixed);
     ASSERT_EQ(all.outcome, ntfs::Outcome::kListed);
     EXPECT_GT(all.stats.extensionNames, 0u) << "a file's names overflow into an attribute list";
+    for (const std::wstring& path : all.paths)
+        EXPECT_TRUE(path[0] != L'$' || path.starts_with(L"$Recycle.Bin\\")) << "a metadata file listed";
     MemoryImage fragmented(ReadBytes(NtfsImage("fragmented")));
     const Listing many = ListAll(fragmented);
     ASSERT_EQ(many.outcome, ntfs::Outcome::kListed);
@@ -72,6 +74,7 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
                       upCaseData = layout.Attribute(bytes, 10, 0x80);
     const std::size_t alpha = layout.FileName(bytes, L"Alpha");
     const std::size_t alphaRecord = layout.Record(layout.RecordOf(alpha));
+    const std::size_t alphaName = layout.Attribute(bytes, layout.RecordOf(alpha), 0x30);
     ASSERT_TRUE(mftData && upCaseData && alpha);
     const struct {
         const char* what;
@@ -83,6 +86,10 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
         {"OEM name", field(3, 'X'), Structure::kBootSector, "signature", ""},
         {"end mark", field(510, 0), Structure::kBootSector, "signature", ""},
         {"sector size", word(11, 3000), Structure::kBootSector, "bytes per sector", ""},
+        {"8192-byte sectors", word(11, 8192), Structure::kBootSector, "bytes per sector", ""},
+        {"128-byte sectors", word(11, 128), Structure::kBootSector, "bytes per sector", ""},
+        {"256-byte clusters", both(word(11, 256), field(13, 1)), Structure::kBootSector, "bytes per cluster",
+         "a power of two"},
         // Clusters smaller than sectors once made the sector count in clusters a division by zero.
         {"4096-byte sectors, 512-byte clusters", both(word(11, 4096), field(13, 0xF7)),
          Structure::kBootSector, "bytes per cluster", "at least bytes per sector"},
@@ -91,6 +98,8 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
         {"4 GB clusters", field(13, 0xE0), Structure::kBootSector, "sectors per cluster", ""},
         {"2^32-byte records", field(0x40, 0xE0), Structure::kBootSector, "clusters per file record", ""},
         {"2-byte records", field(0x40, 0xFF), Structure::kBootSector, "bytes per file record", ""},
+        {"8-cluster records", field(0x40, 8), Structure::kBootSector, "bytes per file record", ""},
+        {"3-cluster records", field(0x40, 3), Structure::kBootSector, "bytes per file record", ""},
         {"no sectors", quad(0x28, 0), Structure::kBootSector, "clusters in the volume", ""},
         {"2^45 sectors", quad(0x28, 1ull << 45), Structure::kBootSector, "clusters in the volume", ""},
         {"MFT past the end", quad(0x30, totalSectors), Structure::kBootSector, "MFT cluster", ""},
@@ -102,9 +111,15 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
          ""},
         {"record 0 update sequence offset", word(zero + 4, 49), Structure::kFileRecord,
          "update sequence offset", ""},
+        {"record 0 update sequence before the header's end", word(zero + 4, 40), Structure::kFileRecord,
+         "update sequence offset", ""},
+        {"record 0 update sequence past the end", word(zero + 4, 1020), Structure::kFileRecord,
+         "update sequence offset", ""},
         {"record 0 torn", field(zero + 1022, 0x77), Structure::kFileRecord, "end of stride", ""},
         {"record 0 bytes in use", word(zero + 24, 5000), Structure::kFileRecord, "bytes in use", ""},
         {"record 0 first attribute", word(zero + 20, 8), Structure::kFileRecord, "first attribute", ""},
+        {"record 0 first attribute past the bytes in use", word(zero + 20, 1016), Structure::kFileRecord,
+         "first attribute", ""},
         {"record 0 free", field(zero + 22, 0), Structure::kMft, "record 0 flags", ""},
         {"MFT without $DATA", field(mftData, 0x81), Structure::kMft, "record 0 $DATA pieces", ""},
         {"MFT runs past the end",
@@ -112,21 +127,40 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
              b.replace(mftData + Read16(b, mftData + 32), 6, std::string("\x31\x10\x00\x00\x7F\x00", 6));
          },
          Structure::kMft, "record 0 $DATA runs", ""},
+        {"MFT with a hole",
+         [&](std::string& b) {
+             // The first run's length kept, its offset dropped: a sparse run, and the list ends.
+             const std::size_t pairs = mftData + Read16(b, mftData + 32);
+             const unsigned lengthBytes = static_cast<unsigned char>(b[pairs]) & 0x0F;
+             b[pairs] = static_cast<char>(lengthBytes);
+             b[pairs + 1 + lengthBytes] = 0;
+         },
+         Structure::kMft, "record 0 $DATA runs", ""},
         {"MFT larger than its runs", quad(mftData + 48, 1ull << 30), Structure::kMft, "$DATA size", ""},
         {"MFT of 8 records", quad(mftData + 48, 8 * ImageLayout::kRecord), Structure::kMft, "records", ""},
         {"$UpCase free", field(upCase + 22, 0), Structure::kUpCase, "flags", ""},
         {"$UpCase too large", quad(upCaseData + 48, 1 << 20), Structure::kUpCase, "$DATA size", "within"},
         {"$UpCase too small", quad(upCaseData + 48, 1000), Structure::kUpCase, "$DATA size", "131072"},
+        {"the root folder free", field(layout.Record(5) + 22, 0), Structure::kFolderTree, "root folder flags",
+         ""},
         {"a folder torn", damage(Damage::kTornFolder), Structure::kFileRecord, "end of stride", ""},
         {"two folders each other's parent", damage(Damage::kParentCycle), Structure::kFolderTree,
          "parent references", ""},
         {"a folder cut off from the root", damage(Damage::kFolderCutOff), Structure::kFolderTree,
          "parent of folder", ""},
+        {"a folder its own parent",
+         quad(alpha, layout.RecordOf(alpha) | static_cast<unsigned long long>(Read16(bytes, alphaRecord + 16))
+                                                  << 48),
+         Structure::kFolderTree, "parent of folder", ""},
         {"a parent past the MFT", quad(alpha, 0xFFFFFF), Structure::kFileRecord, "$FILE_NAME parent", ""},
         {"a name longer than its attribute", field(alpha + 64, 0xFF), Structure::kFileRecord,
          "$FILE_NAME length", ""},
-        {"an attribute's length", word(layout.Attribute(bytes, layout.RecordOf(alpha), 0x30) + 4, 12),
-         Structure::kFileRecord, "attributes", ""},
+        {"a name of no units", field(alpha + 64, 0), Structure::kFileRecord, "$FILE_NAME length", ""},
+        {"a named $FILE_NAME whose name lies outside it", field(alphaName + 9, 0x40), Structure::kFileRecord,
+         "attributes", ""},
+        {"a value past its attribute", word(alphaName + 16, 0x1000), Structure::kFileRecord, "attributes",
+         ""},
+        {"an attribute's length", word(alphaName + 4, 12), Structure::kFileRecord, "attributes", ""},
         {"a base record past the MFT", quad(alphaRecord + 32, 0xFFFFFF), Structure::kFileRecord,
          "base record", ""},
     };
@@ -142,13 +176,16 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
         EXPECT_NE(std::string(listing.stats.gaveUp.limit).find(c.limit), std::string::npos)
             << c.what << ": " << why;
     }
-    {  // A bad sector in the file table.
+    // A bad sector in record 0, and one further on in the file table.
+    for (const auto& [record, what] :
+         {std::pair{0, "read at byte"}, std::pair{20, "read of MFT records from"}}) {
         MemoryImage bad(bytes);
-        bad.badFrom = layout.Record(20);
+        bad.badFrom = layout.Record(record);
         bad.badTo = bad.badFrom + 512;
         const Listing listing = ListAll(bad);
         EXPECT_EQ(listing.outcome, ntfs::Outcome::kGaveUp);
-        EXPECT_EQ(listing.stats.gaveUp.structure, Structure::kVolume) << ntfs::Describe(listing.stats.gaveUp);
+        EXPECT_EQ(listing.stats.gaveUp.structure, Structure::kVolume) << record;
+        EXPECT_EQ(std::string(listing.stats.gaveUp.field), what) << record;
     }
 
     // A file whose folder is gone, as one deleted while open is once its folder is deleted too, is
@@ -164,7 +201,15 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
     } passedOver[] = {
         {"a file whose parent was reused", word(orphan + 6, Read16(bytes, orphan + 6) + 1),
          L"Games\\Other\\system.yaml"},
+        {"a file under a file",
+         quad(orphan, 3 | static_cast<unsigned long long>(Read16(bytes, layout.Record(3) + 16)) << 48),
+         L"Games\\Other\\system.yaml"},
         {"a folder named with a backslash", field(alpha + 66 + 2, '\\'), L"Order\\Alpha\\"},
+        {"a folder named with a slash", field(alpha + 66 + 2, '/'), L"Order\\Alpha\\"},
+        {"a folder named with a NUL", field(alpha + 66 + 2, 0), L"Order\\Alpha\\"},
+        {"a folder named .", both(field(alpha + 64, 1), field(alpha + 66, '.')), L"Order\\Alpha\\"},
+        {"a folder named ..",
+         both(both(field(alpha + 64, 2), field(alpha + 66, '.')), field(alpha + 68, '.')), L"Order\\Alpha\\"},
     };
     for (const auto& c : passedOver) {
         MemoryImage image(bytes);

@@ -65,7 +65,7 @@ std::optional<Geometry> ReadGeometry(ByteSource& source, GiveUp& why) {
             return refuse("sectors per cluster", perCluster, "a cluster of at most 2 MB");
         clusterSize = std::uint64_t{1} << shift;
     }
-    if (clusterSize < kBlock || clusterSize > (2u << 20) || !IsPowerOfTwo(clusterSize))
+    if (clusterSize < kBlock || !IsPowerOfTwo(clusterSize))
         return refuse("bytes per cluster", clusterSize, "a power of two from 512 to 2 MB");
     // Sizes in sectors are turned into clusters by dividing by the sectors per cluster.
     if (clusterSize < sectorSize)
