@@ -41,6 +41,9 @@ TEST(NtfsReaderTest, ReadsTheStructuresOfTheImages) {
     EXPECT_GT(all.stats.extensionNames, 0u) << "a file's names overflow into an attribute list";
     for (const std::wstring& path : all.paths)
         EXPECT_TRUE(path[0] != L'$' || path.starts_with(L"$Recycle.Bin\\")) << "a metadata file listed";
+    for (const std::wstring& path : all.paths)
+        EXPECT_FALSE(path.starts_with(L"Deleted\\") || path.find(L"Gone") != std::wstring::npos)
+            << "a deleted file";
     MemoryImage fragmented(ReadBytes(NtfsImage("fragmented")));
     const Listing many = ListAll(fragmented);
     ASSERT_EQ(many.outcome, ntfs::Outcome::kListed);
@@ -58,6 +61,7 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
     const Listing original = ListAll(pristine);
     ASSERT_EQ(original.outcome, ntfs::Outcome::kListed);
     const std::uint64_t totalSectors = Read16(bytes, 0x28) | Read16(bytes, 0x2A) << 16;
+    const std::uint64_t totalClusters = totalSectors / static_cast<unsigned char>(bytes[13]);
     using ntfs::Structure;
     using Change = std::function<void(std::string&)>;
     auto field = [](std::size_t at, unsigned value) {
@@ -76,6 +80,17 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
     const std::size_t alphaRecord = layout.Record(layout.RecordOf(alpha));
     const std::size_t alphaName = layout.Attribute(bytes, layout.RecordOf(alpha), 0x30);
     ASSERT_TRUE(mftData && upCaseData && alpha);
+    // The MFT's run list made one run of its own length at `lcn`, given in `offsetBytes >> 4` bytes.
+    const std::size_t mftPairs = mftData + Read16(bytes, mftData + 32);
+    auto pairs = [&](unsigned offsetBytes, std::size_t lcn) {
+        return [=](std::string& b) {
+            const unsigned lengthBytes = static_cast<unsigned char>(b[mftPairs]) & 0x0F;
+            b[mftPairs] = static_cast<char>(offsetBytes | lengthBytes);
+            for (unsigned i = 0; i < offsetBytes >> 4; ++i)
+                b[mftPairs + 1 + lengthBytes + i] = static_cast<char>(lcn >> (8 * i));
+            b[mftPairs + 1 + lengthBytes + (offsetBytes >> 4)] = 0;
+        };
+    };
     const struct {
         const char* what;
         Change change;
@@ -122,11 +137,22 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
          "first attribute", ""},
         {"record 0 free", field(zero + 22, 0), Structure::kMft, "record 0 flags", ""},
         {"MFT without $DATA", field(mftData, 0x81), Structure::kMft, "record 0 $DATA pieces", ""},
-        {"MFT runs past the end",
-         [&](std::string& b) {
-             b.replace(mftData + Read16(b, mftData + 32), 6, std::string("\x31\x10\x00\x00\x7F\x00", 6));
-         },
+        {"MFT in two pieces", field(layout.Attribute(bytes, 0, 0xB0), 0x80), Structure::kMft,
+         "record 0 $DATA pieces", ""},
+        {"MFT resident", field(mftData + 8, 0), Structure::kMft, "record 0 $DATA pieces", ""},
+        {"MFT from VCN 1", both(quad(mftData + 16, 1), quad(mftData + 24, Read16(bytes, mftData + 24) + 1)),
+         Structure::kMft, "record 0 $DATA pieces", ""},
+        {"MFT without runs", both(quad(mftData + 24, ~0ull), field(mftData + Read16(bytes, mftData + 32), 0)),
          Structure::kMft, "record 0 $DATA runs", ""},
+        {"MFT runs before its attribute's header ends", word(mftData + 32, 0x30), Structure::kMft,
+         "record 0 $DATA pieces", ""},
+        {"MFT runs past its attribute", word(mftData + 32, 0x100), Structure::kMft, "record 0 $DATA pieces",
+         ""},
+        {"MFT runs short of its last VCN", quad(mftData + 24, Read16(bytes, mftData + 24) + 5),
+         Structure::kMft, "record 0 $DATA runs", ""},
+        // The MFT's one run kept its length but starts past the volume's end, or runs over it.
+        {"MFT runs past the end", pairs(0x30, totalClusters + 1), Structure::kMft, "record 0 $DATA runs", ""},
+        {"MFT runs over the end", pairs(0x20, totalClusters - 1), Structure::kMft, "record 0 $DATA runs", ""},
         {"MFT with a hole",
          [&](std::string& b) {
              // The first run's length kept, its offset dropped: a sparse run, and the list ends.
@@ -139,6 +165,11 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
         {"MFT larger than its runs", quad(mftData + 48, 1ull << 30), Structure::kMft, "$DATA size", ""},
         {"MFT of 8 records", quad(mftData + 48, 8 * ImageLayout::kRecord), Structure::kMft, "records", ""},
         {"$UpCase free", field(upCase + 22, 0), Structure::kUpCase, "flags", ""},
+        {"$UpCase in two pieces", field(layout.Attribute(bytes, 10, 0x30), 0x80), Structure::kUpCase,
+         "$DATA pieces", ""},
+        {"$UpCase from VCN 1",
+         both(quad(upCaseData + 16, 1), quad(upCaseData + 24, Read16(bytes, upCaseData + 24) + 1)),
+         Structure::kUpCase, "$DATA runs", "from VCN 0"},
         {"$UpCase too large", quad(upCaseData + 48, 1 << 20), Structure::kUpCase, "$DATA size", "within"},
         {"$UpCase too small", quad(upCaseData + 48, 1000), Structure::kUpCase, "$DATA size", "131072"},
         {"the root folder free", field(layout.Record(5) + 22, 0), Structure::kFolderTree, "root folder flags",
@@ -160,6 +191,16 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
          "attributes", ""},
         {"a value past its attribute", word(alphaName + 16, 0x1000), Structure::kFileRecord, "attributes",
          ""},
+        {"an attribute's length not a multiple of 8",
+         [&](std::string& b) {
+             // The empty file's resident $DATA made 28 bytes long, with an end marker right after.
+             const std::size_t record = layout.Record(layout.RecordOf(layout.FileName(b, L"SYSTEM.YAML")));
+             const std::size_t data = layout.Attribute(b, layout.RecordOf(record), 0x80);
+             Write16(b, data + 4, 28);
+             Write64(b, data + 28, 0xFFFFFFFF);
+             Write16(b, record + 24, Read16(b, record + 24) + 8);
+         },
+         Structure::kFileRecord, "attributes", ""},
         {"an attribute's length", word(alphaName + 4, 12), Structure::kFileRecord, "attributes", ""},
         {"a base record past the MFT", quad(alphaRecord + 32, 0xFFFFFF), Structure::kFileRecord,
          "base record", ""},
@@ -176,16 +217,30 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
         EXPECT_NE(std::string(listing.stats.gaveUp.limit).find(c.limit), std::string::npos)
             << c.what << ": " << why;
     }
-    // A bad sector in record 0, and one further on in the file table.
-    for (const auto& [record, what] :
-         {std::pair{0, "read at byte"}, std::pair{20, "read of MFT records from"}}) {
+    // A bad sector in record 0, in $UpCase's data, and further on in the file table.
+    const std::size_t upCaseBytes = [&] {
+        const std::size_t pairs = upCaseData + Read16(bytes, upCaseData + 32);
+        const unsigned header = static_cast<unsigned char>(bytes[pairs]);
+        std::size_t lcn = 0;
+        for (unsigned i = 0; i < header >> 4; ++i)
+            lcn |= std::size_t{static_cast<unsigned char>(bytes[pairs + 1 + (header & 0x0F) + i])} << (8 * i);
+        return lcn * Read16(bytes, 11) * static_cast<unsigned char>(bytes[13]);
+    }();
+    const struct {
+        std::size_t at;
+        Structure structure;
+        const char* field;
+    } badSectors[] = {{layout.Record(0), Structure::kVolume, "read at byte"},
+                      {upCaseBytes, Structure::kUpCase, "$DATA runs"},
+                      {layout.Record(20), Structure::kVolume, "read of MFT records from"}};
+    for (const auto& c : badSectors) {
         MemoryImage bad(bytes);
-        bad.badFrom = layout.Record(record);
-        bad.badTo = bad.badFrom + 512;
+        bad.badFrom = c.at;
+        bad.badTo = c.at + 512;
         const Listing listing = ListAll(bad);
-        EXPECT_EQ(listing.outcome, ntfs::Outcome::kGaveUp);
-        EXPECT_EQ(listing.stats.gaveUp.structure, Structure::kVolume) << record;
-        EXPECT_EQ(std::string(listing.stats.gaveUp.field), what) << record;
+        EXPECT_EQ(listing.outcome, ntfs::Outcome::kGaveUp) << c.field;
+        EXPECT_EQ(listing.stats.gaveUp.structure, c.structure) << c.field;
+        EXPECT_EQ(std::string(listing.stats.gaveUp.field), c.field);
     }
 
     // A file whose folder is gone, as one deleted while open is once its folder is deleted too, is
