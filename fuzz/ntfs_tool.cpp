@@ -1,11 +1,13 @@
 // Runs the NTFS reader natively on an image: prints its hits (one UTF-8 path a line) or writes
-// the blocks it read as a fuzzing seed.
+// the blocks it read as a fuzzing seed. When the reader gives up, says why and exits with 1.
 //   ntfs_tool list IMAGE [NAME]      hits for NAME (default system.yaml, any letter case)
 //   ntfs_tool stats IMAGE            what the reader found in the table
 //   ntfs_tool seed IMAGE OUT         OUT holds every non-zero block the reader read
+// An IMAGE whose name ends in .seed is read as the fuzzer reads its inputs.
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -88,14 +90,22 @@ int main(int argc, char** argv) {
         return 2;
     const std::string command = argv[1];
     const std::string pattern = argc > 3 && command == "list" ? argv[3] : "system.yaml";
-    FileSource source(argv[2]);
+    FileSource file(argv[2]);
+    const std::string path = argv[2];
+    std::vector<std::uint8_t> input;
+    if (path.ends_with(".seed")) {
+        std::ifstream in(path, std::ios::binary);
+        input.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    SparseImage sparse(input.data(), input.size());
+    ntfs::ByteSource& source = path.ends_with(".seed") ? static_cast<ntfs::ByteSource&>(sparse) : file;
     std::vector<ntfs::Name> hits;
     ntfs::ReadStats stats;
     const ntfs::Outcome outcome = ntfs::ListMatchingFiles(
         source, [&](ntfs::NameView name) { return pattern == "*" || SameIgnoringAsciiCase(name, pattern); },
         [] { return true; }, hits, &stats);
     if (outcome != ntfs::Outcome::kListed) {
-        std::fprintf(stderr, "gave up\n");
+        std::fprintf(stderr, "gave up: %s\n", ntfs::Describe(stats.gaveUp).c_str());
         return 1;
     }
     if (command == "list") {
@@ -110,9 +120,12 @@ int main(int argc, char** argv) {
             stats.mftAttributeList ? 1 : 0, stats.peakTableBytes);
     } else if (command == "seed" && argc > 3) {
         std::vector<std::uint8_t> seed;
-        for (const auto& [index, block] : source.Blocks()) {
-            if (!IsPlainUpCase(block))
-                AppendSparseBlock(seed, index, block.data());
+        for (const auto& [index, block] : file.Blocks()) {
+            // The last block is kept whatever it holds: it is where the seed's image ends, and a
+            // read past the end fails where the volume's would not.
+            const bool last = index == file.Blocks().rbegin()->first;
+            if (last || !IsPlainUpCase(block))
+                AppendSparseBlock(seed, index, block.data(), last);
         }
         std::ofstream(argv[3], std::ios::binary)
             .write(reinterpret_cast<const char*>(seed.data()), static_cast<std::streamsize>(seed.size()));

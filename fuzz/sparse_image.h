@@ -15,9 +15,10 @@ inline constexpr std::size_t kSparseBlock = 512;
 // Keeps a forged block number from describing an image larger than the fuzzer can afford to read.
 inline constexpr std::uint32_t kSparseMaxBlocks = 1u << 17;
 
-inline void AppendSparseBlock(std::vector<std::uint8_t>& out, std::uint64_t index,
-                              const std::uint8_t* block) {
-    if (std::all_of(block, block + kSparseBlock, [](std::uint8_t b) { return b == 0; }))
+// A block of zeros is left out unless `keep`: it reads as zeros anyway.
+inline void AppendSparseBlock(std::vector<std::uint8_t>& out, std::uint64_t index, const std::uint8_t* block,
+                              bool keep = false) {
+    if (!keep && std::all_of(block, block + kSparseBlock, [](std::uint8_t b) { return b == 0; }))
         return;
     for (int i = 0; i < 4; ++i)
         out.push_back(static_cast<std::uint8_t>(index >> (8 * i)));

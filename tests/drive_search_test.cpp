@@ -14,6 +14,7 @@
 #include "locate/install_root.h"
 #include "platform/encoding.h"
 #include "platform/message_pump.h"
+#include "platform/raw_volume.h"
 #include "support/fake_control_port.h"
 #include "support/ntfs_images.h"
 #include "support/temp_tree.h"
@@ -126,14 +127,40 @@ TEST(DriveSearchTest, ADriveThatCannotBeReadAsAVolumeIsWalked) {
     EXPECT_FALSE(FindFilesOnDrive("P", "system.yaml", hits).readTable);
     EXPECT_EQ(hits, walked);
 
-    // A volume that opens but is cut off before its file table.
+    // The volume where Windows refuses to open it for writing (not elevated, locked by another
+    // program, write-protected) or to flush it: the table on the disk may not be current.
+    {
+        TestVolumeDevice device(kLetter, NtfsImage("mixed"));
+        ASSERT_TRUE(device.Ready());
+        for (const auto& [call, error] : {std::pair{VolumeCall::kOpenForWriting, ERROR_ACCESS_DENIED},
+                                          std::pair{VolumeCall::kOpenForWriting, ERROR_SHARING_VIOLATION},
+                                          std::pair{VolumeCall::kOpenForWriting, ERROR_WRITE_PROTECT},
+                                          std::pair{VolumeCall::kFlush, ERROR_ACCESS_DENIED},
+                                          std::pair{VolumeCall::kFlush, ERROR_WRITE_PROTECT}}) {
+            SCOPED_TRACE(::testing::Message()
+                         << (call == VolumeCall::kFlush ? "flush" : "open") << " " << error);
+            const ScopedVolumeCallFailure failure(call, error);
+            hits.clear();
+            EXPECT_FALSE(FindFilesOnDrive("P", "system.yaml", hits).readTable);
+            EXPECT_EQ(hits, walked);
+        }
+    }
+
+    // Volumes that open but whose table is cut off, or damaged in a way that would hide files.
+    const std::string bytes = ReadBytes(NtfsImage("mixed"));
     TempTree tree;
-    WriteBytes(tree / "cut.img", ReadBytes(NtfsImage("mixed")).substr(0, 1 << 20));
-    TestVolumeDevice device(kLetter, tree / "cut.img");
-    ASSERT_TRUE(device.Ready());
-    hits.clear();
-    EXPECT_FALSE(FindFilesOnDrive("P", "system.yaml", hits).readTable);
-    EXPECT_EQ(hits, walked);
+    WriteBytes(tree / "cut.img", bytes.substr(0, 1 << 20));
+    WriteBytes(tree / "torn.img", Damaged(bytes, Damage::kTornFolder));
+    WriteBytes(tree / "cycle.img", Damaged(bytes, Damage::kParentCycle));
+    WriteBytes(tree / "cut-off.img", Damaged(bytes, Damage::kFolderCutOff));
+    for (const char* image : {"cut.img", "torn.img", "cycle.img", "cut-off.img"}) {
+        SCOPED_TRACE(image);
+        TestVolumeDevice device(kLetter, tree / image);
+        ASSERT_TRUE(device.Ready());
+        hits.clear();
+        EXPECT_FALSE(FindFilesOnDrive("P", "system.yaml", hits).readTable);
+        EXPECT_EQ(hits, walked);
+    }
 }
 
 TEST(DriveSearchTest, ChoosingTheDriveLeavesTheRootLabelAndResultsTheWalkLeaves) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
 #include "ntfs/collation.h"
 #include "ntfs/records.h"
@@ -25,6 +26,7 @@ constexpr std::uint8_t kInUse = 0x1;
 constexpr std::uint8_t kDirectory = 0x2;
 constexpr std::uint8_t kReparse = 0x4;
 constexpr std::uint8_t kEntered = 0x8;
+constexpr std::uint8_t kPlaced = 0x10;
 
 struct NameEntry {
     std::uint32_t record;
@@ -56,17 +58,22 @@ class Table {
     Outcome Scan(ReadStats& stats);
     Outcome List(const Collation& collation, const std::function<bool(NameView)>& matches,
                  std::vector<Name>& hits);
+    const GiveUp& Why() const { return why_; }
     std::size_t ListedNames() const { return children_.size(); }
     std::size_t Bytes() const {
         return flags_.capacity() + sequences_.capacity() * sizeof(std::uint16_t) +
                names_.capacity() * sizeof(NameEntry) + text_.capacity() * sizeof(NameChar) +
-               (childStart_.capacity() + children_.capacity()) * sizeof(std::uint32_t);
+               (childStart_.capacity() + children_.capacity()) * sizeof(std::uint32_t) +
+               folderParents_.capacity() * sizeof(folderParents_[0]);
     }
 
    private:
-    void AddRecord(std::uint64_t number, std::span<std::uint8_t> bytes, ReadStats& stats);
+    bool AddRecord(std::uint64_t number, std::span<std::uint8_t> bytes, ReadStats& stats);
+    bool Refuse(std::uint64_t record, const char* field, std::uint64_t value, const char* limit);
+    bool Current(const NameEntry& name) const;
     bool Listable(const NameEntry& name) const;
     void IndexChildren();
+    bool EveryFolderPlaced();
     NameView NameOf(std::uint32_t index) const {
         return {text_.data() + names_[index].text, names_[index].length};
     }
@@ -82,6 +89,9 @@ class Table {
     // The names in folder r: children_[childStart_[r] .. childStart_[r + 1]), as name indexes.
     std::vector<std::uint32_t> childStart_;
     std::vector<std::uint32_t> children_;
+    // Folders the listing did not enter, each with its parent: (folder, parent), by folder.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> folderParents_;
+    GiveUp why_;
 };
 
 Outcome Table::Scan(ReadStats& stats) {
@@ -94,10 +104,14 @@ Outcome Table::Scan(ReadStats& stats) {
             return Outcome::kStopped;
         const auto batch = static_cast<std::size_t>(std::min<std::uint64_t>(perChunk, count - next));
         chunk.resize(batch * recordSize);
-        if (!mft_.ReadRecords(source_, next, batch, chunk.data()))
+        if (!mft_.ReadRecords(source_, next, batch, chunk.data())) {
+            why_ = {Structure::kVolume, next, "read of MFT records from", next, "readable"};
             return Outcome::kGaveUp;
-        for (std::size_t i = 0; i < batch; ++i)
-            AddRecord(next + i, std::span(chunk).subspan(i * recordSize, recordSize), stats);
+        }
+        for (std::size_t i = 0; i < batch; ++i) {
+            if (!AddRecord(next + i, std::span(chunk).subspan(i * recordSize, recordSize), stats))
+                return Outcome::kGaveUp;
+        }
         next += batch;
     }
     for (std::uint32_t owner : reparseByExtension_)
@@ -106,36 +120,63 @@ Outcome Table::Scan(ReadStats& stats) {
     return Outcome::kListed;
 }
 
-// A torn or malformed record is passed over like a free one: none of its names are listed.
-void Table::AddRecord(std::uint64_t number, std::span<std::uint8_t> bytes, ReadStats& stats) {
+bool Table::Refuse(std::uint64_t record, const char* field, std::uint64_t value, const char* limit) {
+    why_ = {Structure::kFileRecord, record, field, value, limit};
+    return false;
+}
+
+// A record that was never used carries no signature and is passed over, as is a free one. One
+// with the signature that is torn or malformed gives up: it may be a folder, and everything below
+// it would be missing from the table.
+bool Table::AddRecord(std::uint64_t number, std::span<std::uint8_t> bytes, ReadStats& stats) {
     flags_.push_back(0);
     sequences_.push_back(0);
-    std::optional<FileRecord> record = FileRecord::Parse(bytes);
-    if (!record || !record->InUse())
-        return;
+    if (!FileRecord::HasSignature(bytes))
+        return true;
+    std::optional<FileRecord> record = FileRecord::Parse(bytes, why_);
+    if (!record) {
+        why_.record = number;
+        return false;
+    }
+    if (!record->InUse())
+        return true;
     // An extension record (one that an attribute list points to) lends its names to its base.
     const std::uint64_t base = RecordOf(record->BaseReference());
     const bool extension = base != 0;
     if (extension && base >= mft_.RecordCount())
-        return;
+        return Refuse(number, "base record", base, "a record of the MFT");
     const auto owner = static_cast<std::uint32_t>(extension ? base : number);
     const std::uint16_t ownerSequence = extension ? SequenceOf(record->BaseReference()) : record->Sequence();
-    const std::size_t namesBefore = names_.size(), textBefore = text_.size();
     std::uint64_t added = 0;
     bool reparse = false;
+    const char* badName = nullptr;
+    std::uint64_t badValue = 0;
     const bool wellFormed = record->ForEachAttribute([&](const Attribute& a) {
         if (a.type == kStandardInformation && a.resident && a.value.size() >= 36)
             reparse = reparse || (Read32(a.value, 32) & kReparseAttribute) != 0;
         else if (a.type == kReparsePoint)
             reparse = true;
-        if (a.type != kFileName)
+        if (a.type != kFileName || badName)
             return;
         std::optional<FileName> name = ParseFileName(a);
-        if (!name || name->nameSpace == 2 || name->name.empty())
+        if (!name || name->name.empty()) {
+            badName = "$FILE_NAME length";
+            badValue = a.value.size();
+            return;
+        }
+        if (name->nameSpace == 2)
             return;
         const std::uint64_t parent = RecordOf(name->parent);
-        if (parent >= mft_.RecordCount() || text_.size() > 0xFFFF0000u)
+        if (parent >= mft_.RecordCount()) {
+            badName = "$FILE_NAME parent";
+            badValue = parent;
             return;
+        }
+        if (text_.size() > 0xFFFF0000u) {
+            badName = "names' length";
+            badValue = text_.size();
+            return;
+        }
         names_.push_back(NameEntry{
             owner, static_cast<std::uint32_t>(parent), static_cast<std::uint32_t>(text_.size()),
             static_cast<std::uint16_t>(name->name.size() / 2), ownerSequence, SequenceOf(name->parent)});
@@ -143,34 +184,41 @@ void Table::AddRecord(std::uint64_t number, std::span<std::uint8_t> bytes, ReadS
             text_.push_back(static_cast<NameChar>(name->name[i] | name->name[i + 1] << 8));
         ++added;
     });
-    if (!wellFormed) {
-        names_.resize(namesBefore);
-        text_.resize(textBefore);
-        return;
+    if (!wellFormed)
+        return Refuse(number, "attributes", 0, "well formed up to the end marker");
+    if (badName) {
+        Refuse(number, badName, badValue, "a name in a record of the MFT");
+        if (badValue == text_.size())
+            why_ = {Structure::kTable, number, badName, badValue, "at most 2^32 - 2^16 units"};
+        return false;
     }
     if (extension) {
         stats.extensionNames += added;
         if (reparse)
             reparseByExtension_.push_back(owner);
-        return;
+        return true;
     }
     flags_.back() = static_cast<std::uint8_t>(kInUse | (record->IsDirectory() ? kDirectory : 0) |
                                               (reparse ? kReparse : 0));
     sequences_.back() = record->Sequence();
+    return true;
 }
 
-// Only a name whose record and folder are in use, still the ones it was written for, and that a
-// listing would show. Anything else (a stale name of a deleted file, a metadata file, a folder
-// that is really a file) is left out.
-bool Table::Listable(const NameEntry& name) const {
-    if (name.record < kFirstUserRecord || name.record == name.parent)
+// A name whose record and folder are in use and still the ones it was written for.
+bool Table::Current(const NameEntry& name) const {
+    if (name.record == name.parent)
         return false;
     if (!(flags_[name.record] & kInUse) || sequences_[name.record] != name.recordSequence)
         return false;
     const std::uint8_t parent = flags_[name.parent];
-    if (!(parent & kInUse) || !(parent & kDirectory) || sequences_[name.parent] != name.parentSequence)
-        return false;
-    return IsUsableName({text_.data() + name.text, name.length});
+    return (parent & kInUse) && (parent & kDirectory) && sequences_[name.parent] == name.parentSequence;
+}
+
+// Only a current name that a listing would show. Anything else (a stale name of a deleted file, a
+// metadata file, a folder that is really a file) is left out.
+bool Table::Listable(const NameEntry& name) const {
+    return name.record >= kFirstUserRecord && Current(name) &&
+           IsUsableName({text_.data() + name.text, name.length});
 }
 
 // Groups the names by folder with a counting sort: two passes, no per-folder containers.
@@ -192,8 +240,11 @@ void Table::IndexChildren() {
 
 Outcome Table::List(const Collation& collation, const std::function<bool(NameView)>& matches,
                     std::vector<Name>& hits) {
-    if (flags_.size() <= kRoot || (flags_[kRoot] & (kInUse | kDirectory)) != (kInUse | kDirectory))
+    if (flags_.size() <= kRoot || (flags_[kRoot] & (kInUse | kDirectory)) != (kInUse | kDirectory)) {
+        why_ = {Structure::kFolderTree, kRoot, "root folder flags",
+                flags_.size() > kRoot ? flags_[kRoot] : 0u, "an in-use folder"};
         return Outcome::kGaveUp;
+    }
     IndexChildren();
     struct Frame {
         std::uint32_t next;  // position in children_ of the next name to look at
@@ -239,7 +290,48 @@ Outcome Table::List(const Collation& collation, const std::function<bool(NameVie
         path.push_back('\\');
         enter(record);
     }
-    return Outcome::kListed;
+    return EveryFolderPlaced() ? Outcome::kListed : Outcome::kGaveUp;
+}
+
+// A folder that holds names but was not entered must still hang under the root, through folders
+// the listing leaves out (metadata, reparse points, names no path can hold); otherwise a damaged
+// reference or a cycle has cut it off, and whatever it holds would be missing from the hits.
+bool Table::EveryFolderPlaced() {
+    for (const NameEntry& name : names_) {
+        if ((flags_[name.record] & (kDirectory | kEntered)) == kDirectory && Current(name))
+            folderParents_.emplace_back(name.record, name.parent);
+    }
+    std::sort(folderParents_.begin(), folderParents_.end());
+    auto parentOf = [&](std::uint32_t folder) -> std::optional<std::uint32_t> {
+        auto it = std::lower_bound(folderParents_.begin(), folderParents_.end(),
+                                   std::pair<std::uint32_t, std::uint32_t>{folder, 0});
+        if (it == folderParents_.end() || it->first != folder)
+            return std::nullopt;
+        return it->second;
+    };
+    for (std::uint32_t folder = 0; folder + 1 < childStart_.size(); ++folder) {
+        if (childStart_[folder] == childStart_[folder + 1] || (flags_[folder] & (kEntered | kPlaced)))
+            continue;
+        // Up the parents until a folder known to be placed; every step is one folder of the list,
+        // so more steps than it holds mean a cycle.
+        std::uint32_t at = folder;
+        for (std::size_t steps = 0; !(flags_[at] & (kEntered | kPlaced)); ++steps) {
+            const std::optional<std::uint32_t> parent = parentOf(at);
+            if (!parent) {
+                why_ = {Structure::kFolderTree, folder, "parent of folder", at,
+                        "a folder placed under the root"};
+                return false;
+            }
+            if (steps > folderParents_.size()) {
+                why_ = {Structure::kFolderTree, folder, "parent references", steps, "free of cycles"};
+                return false;
+            }
+            at = *parent;
+        }
+        for (at = folder; !(flags_[at] & (kEntered | kPlaced)); at = *parentOf(at))
+            flags_[at] |= kPlaced;
+    }
+    return true;
 }
 
 }  // namespace
@@ -248,21 +340,23 @@ Outcome ListMatchingFiles(ByteSource& source, const std::function<bool(NameView)
                           const std::function<bool()>& keepGoing, std::vector<Name>& hits, ReadStats* stats) {
     ReadStats local;
     ReadStats& s = stats ? *stats : local;
-    const std::optional<Geometry> geometry = ReadGeometry(source);
+    const std::optional<Geometry> geometry = ReadGeometry(source, s.gaveUp);
     if (!geometry)
         return Outcome::kGaveUp;
-    const std::optional<Mft> mft = Mft::Open(source, *geometry);
+    const std::optional<Mft> mft = Mft::Open(source, *geometry, s.gaveUp);
     if (!mft)
         return Outcome::kGaveUp;
     s.mftRuns = mft->Runs().size();
     s.mftAttributeList = mft->UsedAttributeList();
     const std::optional<std::vector<std::uint8_t>> upCase =
-        mft->ReadSystemFile(source, kUpCase, std::size_t{2} * 65536);
+        mft->ReadSystemFile(source, kUpCase, std::size_t{2} * 65536, s.gaveUp);
     if (!upCase)
         return Outcome::kGaveUp;
     const std::optional<Collation> collation = Collation::FromUpCase(*upCase);
-    if (!collation)
+    if (!collation) {
+        s.gaveUp = {Structure::kUpCase, kUpCase, "$DATA size", upCase->size(), "131072"};
         return Outcome::kGaveUp;
+    }
     std::vector<Name> found;
     Outcome outcome = Outcome::kListed;
     {
@@ -272,6 +366,8 @@ Outcome ListMatchingFiles(ByteSource& source, const std::function<bool(NameView)
             outcome = table.List(*collation, matches, found);
         s.names = table.ListedNames();
         s.peakTableBytes = table.Bytes();
+        if (outcome == Outcome::kGaveUp)
+            s.gaveUp = table.Why();
     }
     if (outcome != Outcome::kListed)
         return outcome;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ntfs/byte_source.h"
+#include "ntfs/give_up.h"
 
 namespace ntfs {
 
@@ -29,6 +30,7 @@ struct ReadStats {
     std::size_t mftRuns = 0;           // extents of the MFT
     bool mftAttributeList = false;     // the MFT's own runs needed an attribute list
     std::size_t peakTableBytes = 0;    // the table's memory at its largest
+    GiveUp gaveUp;                     // why, when the outcome is kGaveUp
 };
 
 // Reads the volume's file table and appends to `hits` the path of every file whose name `matches`
@@ -36,8 +38,11 @@ struct ReadStats {
 // backslashes between names: a folder's matching files first, in the volume's collation order,
 // then its subfolders in that order, each completely before the next. Metadata files are
 // hidden, reparse points are not entered, and a file with several hard links is listed under
-// each of its folders. `keepGoing` is called every few milliseconds of work; when it returns
-// false the reading stops. Memory is released before the call returns.
+// each of its folders. The table is used whole or not at all: a damaged or torn record, a name
+// that cannot be read, a folder that holds names but cannot be placed under the root give up
+// (a file whose folder is gone, as one deleted while still open, is passed over). `keepGoing` is called every
+// few milliseconds of work; when it returns false the reading stops. Memory is released before the call
+// returns.
 Outcome ListMatchingFiles(ByteSource& source, const std::function<bool(NameView)>& matches,
                           const std::function<bool()>& keepGoing, std::vector<Name>& hits,
                           ReadStats* stats = nullptr);

@@ -22,23 +22,38 @@ std::uint64_t Read64(std::span<const std::uint8_t> bytes, std::size_t at) {
     return Read32(bytes, at) | static_cast<std::uint64_t>(Read32(bytes, at + 4)) << 32;
 }
 
-std::optional<FileRecord> FileRecord::Parse(std::span<std::uint8_t> bytes) {
-    if (bytes.size() < kStride || bytes.size() % kStride != 0)
+bool FileRecord::HasSignature(std::span<const std::uint8_t> bytes) {
+    return bytes.size() >= 4 && bytes[0] == 'F' && bytes[1] == 'I' && bytes[2] == 'L' && bytes[3] == 'E';
+}
+
+std::optional<FileRecord> FileRecord::Parse(std::span<std::uint8_t> bytes, GiveUp& why) {
+    why = {Structure::kFileRecord, 0, "", 0, ""};
+    if (bytes.size() < kStride || bytes.size() % kStride != 0 || !HasSignature(bytes)) {
+        why.field = "signature";
+        why.limit = "FILE";
         return std::nullopt;
-    if (bytes[0] != 'F' || bytes[1] != 'I' || bytes[2] != 'L' || bytes[3] != 'E')
-        return std::nullopt;
+    }
     const std::size_t usaOffset = Read16(bytes, 4);
     const std::size_t usaCount = Read16(bytes, 6);
-    if (usaCount != bytes.size() / kStride + 1 || usaOffset % 2 != 0 || usaOffset < 42 ||
-        usaOffset + 2 * usaCount > bytes.size())
+    if (usaCount != bytes.size() / kStride + 1) {
+        why = {Structure::kFileRecord, 0, "update sequence count", usaCount,
+               "one more than the 512-byte strides"};
         return std::nullopt;
+    }
+    if (usaOffset % 2 != 0 || usaOffset < 42 || usaOffset + 2 * usaCount > bytes.size()) {
+        why = {Structure::kFileRecord, 0, "update sequence offset", usaOffset,
+               "even, after the header, inside"};
+        return std::nullopt;
+    }
     // A stride whose last two bytes differ from the sequence number was not written with the rest:
     // the record is torn and none of it can be believed.
     const std::uint8_t check0 = bytes[usaOffset], check1 = bytes[usaOffset + 1];
     for (std::size_t i = 1; i < usaCount; ++i) {
         const std::size_t end = i * kStride - 2;
-        if (bytes[end] != check0 || bytes[end + 1] != check1)
+        if (bytes[end] != check0 || bytes[end + 1] != check1) {
+            why = {Structure::kFileRecord, 0, "end of stride", i, "the update sequence number"};
             return std::nullopt;
+        }
     }
     for (std::size_t i = 1; i < usaCount; ++i) {
         bytes[i * kStride - 2] = bytes[usaOffset + 2 * i];
@@ -47,8 +62,15 @@ std::optional<FileRecord> FileRecord::Parse(std::span<std::uint8_t> bytes) {
     FileRecord record;
     const std::size_t firstAttribute = Read16(bytes, 20);
     const std::size_t used = Read32(bytes, 24);
-    if (used > bytes.size() || firstAttribute < usaOffset + 2 * usaCount || firstAttribute > used)
+    if (used > bytes.size()) {
+        why = {Structure::kFileRecord, 0, "bytes in use", used, "at most the record size"};
         return std::nullopt;
+    }
+    if (firstAttribute < usaOffset + 2 * usaCount || firstAttribute > used) {
+        why = {Structure::kFileRecord, 0, "first attribute", firstAttribute,
+               "after the update sequence, inside"};
+        return std::nullopt;
+    }
     record.used_ = bytes.first(used);
     record.firstAttribute_ = firstAttribute;
     record.sequence_ = Read16(bytes, 16);

@@ -8,6 +8,8 @@
 #include <span>
 #include <vector>
 
+#include "ntfs/give_up.h"
+
 namespace ntfs {
 
 inline constexpr std::uint32_t kStandardInformation = 0x10;
@@ -55,8 +57,9 @@ struct Attribute {
 class FileRecord {
    public:
     // Checks the signature and the fixups and repairs the sector ends in place. nullopt for a
-    // record that is torn, unused for ever (all zeros) or malformed.
-    static std::optional<FileRecord> Parse(std::span<std::uint8_t> bytes);
+    // record that is torn, unused for ever (all zeros) or malformed, with the reason in `why`.
+    static std::optional<FileRecord> Parse(std::span<std::uint8_t> bytes, GiveUp& why);
+    static bool HasSignature(std::span<const std::uint8_t> bytes);
 
     bool InUse() const { return (flags_ & 0x1) != 0; }
     bool IsDirectory() const { return (flags_ & 0x2) != 0; }

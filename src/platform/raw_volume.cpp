@@ -6,6 +6,33 @@
 #include <algorithm>
 #include <cstring>
 
+namespace {
+
+struct InjectedFailure {
+    bool active = false;
+    VolumeCall call = VolumeCall::kOpenForWriting;
+    DWORD error = ERROR_SUCCESS;
+};
+InjectedFailure g_injected;
+
+// The call's own answer, or the one a test asked for: failure with its error as the last error.
+bool Injected(VolumeCall call) {
+    if (!g_injected.active || g_injected.call != call)
+        return false;
+    SetLastError(g_injected.error);
+    return true;
+}
+
+}  // namespace
+
+ScopedVolumeCallFailure::ScopedVolumeCallFailure(VolumeCall call, DWORD error) {
+    g_injected = {true, call, error};
+}
+
+ScopedVolumeCallFailure::~ScopedVolumeCallFailure() {
+    g_injected = {};
+}
+
 void RawVolume::VirtualFree::operator()(void* p) const {
     ::VirtualFree(p, 0, MEM_RELEASE);
 }
@@ -28,10 +55,18 @@ std::optional<RawVolume> RawVolume::OpenNtfs(char letter) {
         std::wcscmp(fileSystem, L"NTFS") != 0)
         return std::nullopt;
     const wchar_t device[] = {L'\\', L'\\', L'.', L'\\', static_cast<wchar_t>(letter), L':', L'\0'};
-    // Sharing read and write: the volume stays in use by everything else while it is read.
-    UniqueFile file(CreateFileW(device, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    // Sharing read and write: the volume stays in use by everything else while it is read. Write
+    // access is only for the flush, which needs it: the file system keeps its metadata in the
+    // cache until its lazy writer gets to it, and reads of the volume bypass that cache, so an
+    // unflushed table can miss a client installed or moved seconds ago.
+    UniqueFile file(Injected(VolumeCall::kOpenForWriting)
+                        ? INVALID_HANDLE_VALUE
+                        : CreateFileW(device, GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file.Valid())
+        return std::nullopt;
+    if (Injected(VolumeCall::kFlush) || !FlushFileBuffers(file.Get()))
         return std::nullopt;
     RawVolume volume(std::move(file));
     if (!volume.buffer_)
