@@ -35,7 +35,8 @@ std::vector<std::wstring> Without(std::vector<std::wstring> paths, std::wstring_
 }
 
 TEST(NtfsReaderTest, ReadsTheStructuresOfTheImages) {
-    MemoryImage mixed(ReadBytes(NtfsImage("mixed")));
+    const std::string mixedBytes = ReadBytes(NtfsImage("mixed"));
+    MemoryImage mixed(mixedBytes);
     const Listing all = ListAll(mixed);
     ASSERT_EQ(all.outcome, ntfs::Outcome::kListed);
     EXPECT_GT(all.stats.extensionNames, 0u) << "a file's names overflow into an attribute list";
@@ -44,6 +45,15 @@ TEST(NtfsReaderTest, ReadsTheStructuresOfTheImages) {
     for (const std::wstring& path : all.paths)
         EXPECT_FALSE(path.starts_with(L"Deleted\\") || path.find(L"Gone") != std::wstring::npos)
             << "a deleted file";
+    MemoryImage listed(ListedMft(mixedBytes).bytes);
+    const Listing same = ListAll(listed);
+    ASSERT_EQ(same.outcome, ntfs::Outcome::kListed) << ntfs::Describe(same.stats.gaveUp);
+    EXPECT_TRUE(same.stats.mftAttributeList);
+    EXPECT_EQ(same.stats.mftRuns, all.stats.mftRuns + 1);
+    EXPECT_EQ(same.paths, all.paths) << "the MFT described by an attribute list";
+    EXPECT_EQ(same.stats.records, all.stats.records);
+    EXPECT_EQ(same.stats.names, all.stats.names);
+    EXPECT_EQ(same.stats.extensionNames, all.stats.extensionNames);
     MemoryImage fragmented(ReadBytes(NtfsImage("fragmented")));
     const Listing many = ListAll(fragmented);
     ASSERT_EQ(many.outcome, ntfs::Outcome::kListed);
@@ -91,6 +101,34 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
             b[mftPairs + 1 + lengthBytes + (offsetBytes >> 4)] = 0;
         };
     };
+    // Damage to the MFT's own attribute list and its extension record, done to the listed copy.
+    const ListedMft listed(bytes);
+    auto inListed = [base = &listed.bytes](Change c) {
+        return [=](std::string& b) {
+            b = *base;
+            c(b);
+        };
+    };
+    const std::size_t list = listed.list, entry = listed.entry, extension = listed.extension,
+                      extensionData = listed.data;
+    // The list made non-resident: `size` bytes in one run of `clusters` at `lcn`, from VCN `vcn`.
+    auto listRuns = [&](unsigned long long vcn, unsigned long long clusters, unsigned long long lcn,
+                        unsigned long long size) {
+        return inListed([=](std::string& b) {
+            b.replace(list + 8, 56, std::string(56, '\0'));
+            b[list + 8] = 1;
+            Write64(b, list + 16, vcn);
+            Write64(b, list + 24, vcn + clusters - 1);
+            Write16(b, list + 32, 64);
+            Write64(b, list + 48, size);
+            const std::string runs = OneRun(clusters, lcn);
+            b.replace(list + 64, runs.size(), runs);
+        });
+    };
+    auto extensionRuns = [&](std::string runs) {
+        return inListed([=](std::string& b) { b.replace(extensionData + 64, runs.size(), runs); });
+    };
+    const std::size_t restLengthBytes = static_cast<unsigned char>(listed.bytes[extensionData + 64]) & 0x0F;
     const struct {
         const char* what;
         Change change;
@@ -204,6 +242,43 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
         {"an attribute's length", word(alphaName + 4, 12), Structure::kFileRecord, "attributes", ""},
         {"a base record past the MFT", quad(alphaRecord + 32, 0xFFFFFF), Structure::kFileRecord,
          "base record", ""},
+        {"MFT list runs past the end", listRuns(0, 1, totalClusters, 64), Structure::kAttributeList, "runs",
+         "inside the volume"},
+        {"MFT list over 256 KB", listRuns(0, 1, 1, 256 * 1024 + 1), Structure::kAttributeList, "size", ""},
+        {"MFT list longer than its runs", listRuns(0, 1, 1, 4096), Structure::kAttributeList, "runs",
+         "readable"},
+        {"MFT list from VCN 1", listRuns(1, 1, 1, 64), Structure::kAttributeList, "runs", "readable"},
+        {"MFT list entry of 24 bytes", inListed(word(entry + 4, 24)), Structure::kAttributeList,
+         "entry length", ""},
+        {"MFT list entry of 36 bytes", inListed(word(entry + 4, 36)), Structure::kAttributeList,
+         "entry length", ""},
+        {"MFT list entry past the list", inListed(word(entry + 4, 40)), Structure::kAttributeList,
+         "entry length", ""},
+        {"MFT pieces out of order", inListed(quad(entry + 8, ListedMft::kFirstPart + 1)),
+         Structure::kAttributeList, "entry lowest VCN", ""},
+        {"MFT extension past the records known", inListed(quad(entry + 16, ListedMft::kFirstPart)),
+         Structure::kAttributeList, "record number", ""},
+        {"MFT extension torn", inListed(field(extension + 510, ~listed.bytes[extension + 510])),
+         Structure::kAttributeList, "end of stride", ""},
+        {"MFT extension free", inListed(field(extension + 22, 0)), Structure::kAttributeList,
+         "extension record", ""},
+        {"MFT extension of another file", inListed(quad(extension + 32, 5)), Structure::kAttributeList,
+         "extension record", ""},
+        {"MFT extension without $DATA", inListed(field(extensionData, 0x81)), Structure::kAttributeList,
+         "extension $DATA pieces", ""},
+        {"MFT extension $DATA resident", inListed(field(extensionData + 8, 0)), Structure::kAttributeList,
+         "extension $DATA pieces", ""},
+        {"MFT extension $DATA from another VCN",
+         inListed(quad(extensionData + 16, ListedMft::kFirstPart + 1)), Structure::kAttributeList,
+         "extension $DATA pieces", ""},
+        {"MFT extension runs past the end", extensionRuns(OneRun(1, totalClusters)),
+         Structure::kAttributeList, "extension $DATA runs", ""},
+        {"MFT extension with a hole",
+         both(inListed(field(extensionData + 64, restLengthBytes)),
+              field(extensionData + 65 + restLengthBytes, 0)),
+         Structure::kAttributeList, "extension $DATA runs", ""},
+        {"MFT list without its second piece", inListed(field(entry, 0x30)), Structure::kMft, "$DATA size",
+         ""},
     };
     for (const auto& c : givesUp) {
         MemoryImage image(bytes);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "ntfs/byte_source.h"
 #include "platform/text.h"
@@ -52,6 +53,23 @@ struct ImageLayout {
 unsigned Read16(const std::string& bytes, std::size_t at);
 void Write16(std::string& bytes, std::size_t at, unsigned value);
 void Write64(std::string& bytes, std::size_t at, unsigned long long value);
+// A run list of one run: `clusters` clusters from `lcn`, then the end mark.
+std::string OneRun(unsigned long long clusters, unsigned long long lcn);
+
+// The image with its MFT described by an attribute list, as a volume whose MFT outgrew record 0
+// has it: record 0's $DATA keeps the first 24 records, a resident $ATTRIBUTE_LIST in record 0
+// lists both $DATA pieces, and the free record 16 holds the rest of the runs. Offsets are into
+// `bytes`.
+struct ListedMft {
+    static constexpr std::size_t kFirstPart = 24, kExtension = 16;
+    explicit ListedMft(std::string image);
+
+    std::string bytes;
+    std::size_t list;       // the $ATTRIBUTE_LIST header in record 0
+    std::size_t entry;      // its entry for the second $DATA piece
+    std::size_t extension;  // record 16
+    std::size_t data;       // record 16's $DATA header
+};
 
 // Damage that a volume in use or a failing disk shows and that would hide files from the table:
 // the record of the folder Games\Other torn (written while it was read), the folders Order and
