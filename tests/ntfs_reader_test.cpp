@@ -250,7 +250,7 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
         {"MFT list from VCN 1", listRuns(1, 1, 1, 64), Structure::kAttributeList, "runs", "readable"},
         {"MFT list entry of 24 bytes", inListed(word(entry + 4, 24)), Structure::kAttributeList,
          "entry length", ""},
-        {"MFT list entry of 36 bytes", inListed(word(entry + 4, 36)), Structure::kAttributeList,
+        {"MFT list entry of 28 bytes", inListed(word(entry + 4, 28)), Structure::kAttributeList,
          "entry length", ""},
         {"MFT list entry past the list", inListed(word(entry + 4, 40)), Structure::kAttributeList,
          "entry length", ""},
@@ -266,6 +266,13 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
          "extension record", ""},
         {"MFT extension without $DATA", inListed(field(extensionData, 0x81)), Structure::kAttributeList,
          "extension $DATA pieces", ""},
+        {"MFT extension with two $DATA pieces", inListed([=](std::string& b) {
+             const std::size_t length = Read16(b, extensionData + 4);
+             b.replace(extensionData + length, length, b.substr(extensionData, length));
+             Write64(b, extensionData + 2 * length, 0xFFFFFFFF);
+             Write16(b, extension + 24, Read16(b, extension + 24) + length);
+         }),
+         Structure::kAttributeList, "extension $DATA pieces", ""},
         {"MFT extension $DATA resident", inListed(field(extensionData + 8, 0)), Structure::kAttributeList,
          "extension $DATA pieces", ""},
         {"MFT extension $DATA from another VCN",
