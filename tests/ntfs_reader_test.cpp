@@ -273,8 +273,6 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
              Write16(b, extension + 24, Read16(b, extension + 24) + length);
          }),
          Structure::kAttributeList, "extension $DATA pieces", ""},
-        {"MFT extension $DATA resident", inListed(field(extensionData + 8, 0)), Structure::kAttributeList,
-         "extension $DATA pieces", ""},
         {"MFT extension $DATA from another VCN",
          inListed(quad(extensionData + 16, ListedMft::kFirstPart + 1)), Structure::kAttributeList,
          "extension $DATA pieces", ""},

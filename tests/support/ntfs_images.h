@@ -65,10 +65,10 @@ struct ListedMft {
     explicit ListedMft(std::string image);
 
     std::string bytes;
-    std::size_t list;       // the $ATTRIBUTE_LIST header in record 0
-    std::size_t entry;      // its entry for the second $DATA piece
-    std::size_t extension;  // record 16
-    std::size_t data;       // record 16's $DATA header
+    std::size_t list = 0;       // the $ATTRIBUTE_LIST header in record 0
+    std::size_t entry = 0;      // its entry for the second $DATA piece
+    std::size_t extension = 0;  // record 16
+    std::size_t data = 0;       // record 16's $DATA header
 };
 
 // Damage that a volume in use or a failing disk shows and that would hide files from the table:
