@@ -328,7 +328,9 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
     // over, and the rest is listed.
     const std::size_t other = layout.RecordOf(layout.FileName(bytes, L"Other"));
     const std::size_t orphan = layout.FileName(bytes, L"system.yaml", other);
-    ASSERT_NE(orphan, 0u);
+    const std::size_t alphaStandard = layout.Attribute(bytes, layout.RecordOf(alpha), 0x10);
+    ASSERT_TRUE(orphan && alphaStandard);
+    const std::size_t alphaInfo = alphaStandard + Read16(bytes, alphaStandard + 20);
     const struct {
         const char* what;
         Change change;
@@ -345,6 +347,9 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
         {"a folder named .", both(field(alpha + 64, 1), field(alpha + 66, '.')), L"Order\\Alpha\\"},
         {"a folder named ..",
          both(both(field(alpha + 64, 2), field(alpha + 66, '.')), field(alpha + 68, '.')), L"Order\\Alpha\\"},
+        // The walk does not follow a junction; the table does not enter one either.
+        {"a folder that is a reparse point", field(alphaInfo + 32 + 1, bytes[alphaInfo + 33] | 0x04),
+         L"Order\\Alpha\\"},
     };
     for (const auto& c : passedOver) {
         MemoryImage image(bytes);
