@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/result.h"
+#include "platform/seam.h"
 
 // Replaces the content of `path` (created when missing) with `bytes`. The bytes go to a new file
 // beside it first, flushed to the disk, which then takes the target's place with ReplaceFileW, so
@@ -62,14 +63,4 @@ struct FileWriteCalls {
         writeProfileString;
 };
 
-// Installs `calls` (an empty member keeps the platform's call) while it lives.
-class ScopedFileWriteCalls {
-   public:
-    explicit ScopedFileWriteCalls(FileWriteCalls calls);
-    ScopedFileWriteCalls(const ScopedFileWriteCalls&) = delete;
-    ScopedFileWriteCalls& operator=(const ScopedFileWriteCalls&) = delete;
-    ~ScopedFileWriteCalls();
-
-   private:
-    FileWriteCalls previous_;
-};
+using ScopedFileWriteCalls = ScopedCalls<FileWriteCalls>;
