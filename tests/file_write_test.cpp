@@ -34,8 +34,9 @@ BOOL Fail(DWORD error) {
 
 // What the stand-in ReplaceFileW does: swap the names (the target to the backup name, the new file
 // to the target's), fail leaving both names as they were, or fail with 1177 as Windows documents
-// it: the target under the backup name, the new file under its own with the target's attributes.
-enum class Replace { kSwap, kFail, k1177, kSharingThenSwap };
+// it: the target under the backup name, the new file under its own with the target's attributes;
+// or fail after another program (a scanner's quarantine) took the new file away.
+enum class Replace { kSwap, kFail, k1177, kSharingThenSwap, kNewFileTaken };
 // Which moves the stand-in MoveFileExW refuses.
 enum class Moves { kNone, kBack, kAll };
 
@@ -52,6 +53,8 @@ FileWriteCalls StandIns(Replace replace, DWORD failure, Moves refused, int& call
                     MoveFileExW(target, backup, 0);
                     SetFileAttributesW(replacement, attributes);
                 }
+                if (replace == Replace::kNewFileTaken)
+                    DeleteFileW(replacement);
                 return Fail(failure);
             },
             [=](const wchar_t* from, const wchar_t* to, DWORD flags) {
@@ -92,6 +95,8 @@ TEST(FileWriteTest, EveryWayThePlacementFailsLeavesTheTargetWholeUnderItsName) {
          ERROR_LOCK_VIOLATION, &kOld, 10},
         {"no passing refusal: not tried again", Replace::kFail, ERROR_DISK_FULL, Moves::kNone,
          ERROR_DISK_FULL, &kOld, 1},
+        {"the new file taken away: the target was not replaced", Replace::kNewFileTaken,
+         ERROR_UNABLE_TO_MOVE_REPLACEMENT, Moves::kNone, ERROR_UNABLE_TO_MOVE_REPLACEMENT, &kOld, 1},
     };
     for (const bool copy : {false, true}) {
         for (const Case& c : cases) {
@@ -197,6 +202,32 @@ TEST(FileWriteTest, ARefusalThatPassesIsWaitedOut) {
     EXPECT_TRUE(CopyFileOnce(target, target + ".bak"));
     EXPECT_EQ(ReadBytes(target + ".bak"), kNew);
     EXPECT_EQ(FolderEntries(tree.Path()), (std::vector<std::wstring>{L"game.cfg", L"game.cfg.bak"}));
+
+    // Windows' INI writer refused three times, and the copy it wrote then held by a scanner.
+    const Text config = tree.File("other.cfg", kOld);
+    int writerRefusals = 0;
+    std::thread release;
+    {
+        const ScopedFileWriteCalls writer(
+            {{},
+             {},
+             [&](const wchar_t* section, const wchar_t* key, const wchar_t* value, const wchar_t* file) {
+                 if (++writerRefusals <= 3)
+                     return Fail(ERROR_SHARING_VIOLATION);
+                 const BOOL written = WritePrivateProfileStringW(section, key, value, file);
+                 held.Reset(
+                     CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+                 release = std::thread([&] {
+                     Sleep(300);
+                     held.Reset();
+                 });
+                 return written;
+             }});
+        EXPECT_TRUE(WriteProfileStringWhole("General", "DX11BetaTest", "1", config));
+    }
+    if (release.joinable())
+        release.join();
+    EXPECT_EQ(ReadBytes(config), kOld + "DX11BetaTest=1\r\n");
 }
 
 TEST(FileWriteTest, LeftoversOfEndedRunsGoAndThoseOfRunningOnesStay) {

@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "platform/file_write.h"
+#include "platform/handles.h"
 #include "platform/seam.h"
 #include "platform/wine.h"
 
@@ -24,20 +25,46 @@ SysResult RenameOver(const std::wstring& temporary, const std::wstring& target, 
     return Move(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
 }
 
+// A file's identity: its volume and its index there. ReplaceFileW's documentation says that the
+// file under the target's name afterwards "has the same file ID as the replacement file".
+struct FileId {
+    DWORD volume = 0;
+    DWORD indexHigh = 0;
+    DWORD indexLow = 0;
+    bool operator==(const FileId&) const = default;
+};
+
+bool IdOf(const std::wstring& path, FileId& id) {
+    const UniqueFile file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file.Valid() || !GetFileInformationByHandle(file.Get(), &info))
+        return false;
+    id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    return true;
+}
+
 // After a failed ReplaceFileW, makes the state whole again by what is on the disk, whatever the
 // code said. 1175, and 1176 with a backup name, leave both files under their names. 1177 leaves
 // the target under the backup name (`displaced`) and the new file, with the target's attributes,
 // under its own: the former content goes back, or failing that the new file takes the name, so the
-// name is never left empty while either can be put there.
-enum class Settled { kUnchanged, kReplaced, kStranded };
+// name is never left empty while either can be put there. The target counts as replaced only when
+// it is the new file (`replacement`): a new file that vanished was taken by something else (a
+// scanner's quarantine), and the target still holds its former bytes.
+enum class Settled { kUnchanged, kReplaced, kStranded, kReplacementGone };
 
-Settled SettleFailedSwap(const std::wstring& temporary, const std::wstring& target,
+Settled SettleFailedSwap(const std::wstring& temporary, const FileId& replacement, const std::wstring& target,
                          const std::wstring& displaced) {
     if (!Exists(target) && Exists(displaced))
         Move(displaced, target, MOVEFILE_WRITE_THROUGH);
+    if (FileId id; IdOf(target, id) && id == replacement)
+        return Settled::kReplaced;
+    if (!Exists(temporary))
+        return Exists(target) || !Exists(displaced) ? Settled::kReplacementGone : Settled::kStranded;
     if (Exists(target))
-        return Exists(temporary) ? Settled::kUnchanged : Settled::kReplaced;
-    if (Exists(temporary) && Move(temporary, target, MOVEFILE_WRITE_THROUGH))
+        return Settled::kUnchanged;
+    if (Move(temporary, target, MOVEFILE_WRITE_THROUGH))
         return Settled::kReplaced;
     return Exists(displaced) ? Settled::kStranded : Settled::kUnchanged;
 }
@@ -49,6 +76,9 @@ Settled SettleFailedSwap(const std::wstring& temporary, const std::wstring& targ
 // ignored: a file that would lose its security is not replaced.
 SysResult SwapIn(const std::wstring& temporary, const std::wstring& target) {
     const FileWriteCalls& calls = InstalledCalls<FileWriteCalls>();
+    FileId replacement;
+    if (!IdOf(temporary, replacement))
+        return SysResult::LastError();
     for (int attempt = 1;; ++attempt) {
         const std::wstring displaced = BesideName(target, kDisplacedSuffix);
         const BOOL swapped =
@@ -56,12 +86,14 @@ SysResult SwapIn(const std::wstring& temporary, const std::wstring& target) {
                 ? calls.replace(target.c_str(), temporary.c_str(), displaced.c_str())
                 : ReplaceFileW(target.c_str(), temporary.c_str(), displaced.c_str(), 0, nullptr, nullptr);
         const SysResult result = SysResult::FromBool(swapped);
-        switch (swapped ? Settled::kReplaced : SettleFailedSwap(temporary, target, displaced)) {
+        switch (swapped ? Settled::kReplaced : SettleFailedSwap(temporary, replacement, target, displaced)) {
             case Settled::kReplaced:
                 RemoveFile(displaced);
                 return SysResult::Success();
             case Settled::kStranded:
                 return SysResult::Failure(kErrorFormerContentSetAside);
+            case Settled::kReplacementGone:
+                return result;
             case Settled::kUnchanged:
                 break;
         }
@@ -88,16 +120,23 @@ void RemoveFile(const std::wstring& path) {
     DeleteFileW(path.c_str());
 }
 
-SysResult Move(const std::wstring& from, const std::wstring& to, DWORD flags) {
-    const FileWriteCalls& calls = InstalledCalls<FileWriteCalls>();
+bool RetryRefusals(const std::function<bool()>& step) {
     for (int attempt = 1;; ++attempt) {
-        const BOOL moved = calls.move ? calls.move(from.c_str(), to.c_str(), flags)
-                                      : MoveFileExW(from.c_str(), to.c_str(), flags);
-        const SysResult result = SysResult::FromBool(moved);
-        if (result || !IsTransient(result.Error()) || attempt == kPlacementAttempts)
-            return result;
+        if (step())
+            return true;
+        const DWORD error = GetLastError();
+        if (!IsTransient(error) || attempt == kPlacementAttempts)
+            return false;
         Sleep(kPlacementRetryMs);
     }
+}
+
+SysResult Move(const std::wstring& from, const std::wstring& to, DWORD flags) {
+    const FileWriteCalls& calls = InstalledCalls<FileWriteCalls>();
+    return SysResult::FromBool(RetryRefusals([&] {
+        return (calls.move ? calls.move(from.c_str(), to.c_str(), flags)
+                           : MoveFileExW(from.c_str(), to.c_str(), flags)) != FALSE;
+    }));
 }
 
 std::wstring BesideName(const std::wstring& target, std::wstring_view suffix) {

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,10 @@ bool Exists(const std::wstring& path);
 // Removes a file of ours beside the target, also when it inherited the target's read-only
 // attribute.
 void RemoveFile(const std::wstring& path);
+
+// Calls `step` until it succeeds, fails with a refusal that does not pass, or has been tried
+// kPlacementAttempts times; false with the last failure's code as the thread's last error.
+bool RetryRefusals(const std::function<bool()>& step);
 
 // MoveFileExW, tried again on a refusal that passes.
 SysResult Move(const std::wstring& from, const std::wstring& to, DWORD flags);

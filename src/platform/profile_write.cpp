@@ -15,31 +15,31 @@ namespace {
 
 using namespace file_write;
 
+// Windows' INI writer opens the file by its name, and a scanner may hold the copy just closed:
+// its refusals are waited out as the placement's are.
 bool WriteProfileString(const std::wstring& section, const std::wstring& key, const std::wstring& value,
                         const std::wstring& file) {
     const FileWriteCalls& calls = InstalledCalls<FileWriteCalls>();
-    if (calls.writeProfileString)
-        return calls.writeProfileString(section.c_str(), key.c_str(), value.c_str(), file.c_str());
-    return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str());
+    return RetryRefusals([&] {
+        if (calls.writeProfileString)
+            return calls.writeProfileString(section.c_str(), key.c_str(), value.c_str(), file.c_str()) !=
+                   FALSE;
+        return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != FALSE;
+    });
 }
 
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-
-bool StartsWithUtf8Mark(const std::wstring& path) {
-    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
-    char head[3] = {};
-    DWORD read = 0;
-    return file.Valid() && ReadFile(file.Get(), head, sizeof head, &read, nullptr) && read == sizeof head &&
-           std::string_view(head, sizeof head) == kUtf8Mark;
+// Opens the copy again for the flush, waiting out a scanner that took it after the INI writer.
+bool Reopen(const std::wstring& path, DWORD access, UniqueFile& file) {
+    return RetryRefusals([&] {
+        file.Reset(CreateFileW(path.c_str(), access, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        return file.Valid();
+    });
 }
 
 // Puts the mark back in front of what the INI writer left in `path`.
 bool PrependUtf8Mark(const std::wstring& path, UniqueFile& file) {
-    file.Reset(
-        CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     LARGE_INTEGER size;
-    if (!file.Valid() || !GetFileSizeEx(file.Get(), &size))
+    if (!Reopen(path, GENERIC_READ | GENERIC_WRITE, file) || !GetFileSizeEx(file.Get(), &size))
         return false;
     if (size.QuadPart > (1ll << 30)) {
         SetLastError(ERROR_FILE_TOO_LARGE);
@@ -70,11 +70,11 @@ SysResult WriteProfileStringWhole(std::string_view section, std::string_view key
     // Windows' INI writer takes a UTF-8 mark for part of the first line, so the section there is not
     // found and a second one is added; Wine's knows the mark. The writer works on the content
     // without it, on both alike, and the mark goes back in front afterwards.
-    const bool marked = exists && StartsWithUtf8Mark(target);
+    bool marked = false;
     return WriteBeside(
         target,
         [&](UniqueFile& copy, const std::wstring& name) {
-            if (exists && !CopyContent(copy.Get(), target, marked ? static_cast<LONG>(kUtf8Mark.size()) : 0))
+            if (exists && !CopyContent(copy.Get(), target, &marked))
                 return false;
             // The INI writer opens the copy by its name; it is closed meanwhile and opened again
             // for the flush.
@@ -83,8 +83,7 @@ SysResult WriteProfileStringWhole(std::string_view section, std::string_view key
                 return false;
             if (marked)
                 return PrependUtf8Mark(name, copy);
-            copy.Reset(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-            return copy.Valid();
+            return Reopen(name, GENERIC_WRITE, copy);
         },
         [&](const std::wstring& temporary) { return ReplaceTarget(temporary, target); });
 }

@@ -2,6 +2,7 @@
 #include "platform/write_beside.h"
 
 #include <string>
+#include <string_view>
 
 #include "platform/file_placement.h"
 
@@ -40,23 +41,28 @@ bool WriteAll(HANDLE file, const char* data, size_t size) {
     return true;
 }
 
-// Reads the whole source while no one else may write it, so the copy is of one state of the file.
-bool CopyContent(HANDLE to, const std::wstring& from, LONG skip) {
+// Reads the whole source while no one else may write it, so the copy is of one state of the file;
+// the mark is judged on the bytes copied, not on a look before that another program could spoil.
+bool CopyContent(HANDLE to, const std::wstring& from, bool* utf8Mark) {
     const UniqueFile source(CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!source.Valid())
         return false;
-    if (skip > 0 && SetFilePointer(source.Get(), skip, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER)
-        return false;
     static constexpr DWORD kBufferSize = 1 << 16;
     std::string buffer(kBufferSize, '\0');
-    for (;;) {
+    for (bool first = true;; first = false) {
         DWORD read = 0;
         if (!ReadFile(source.Get(), buffer.data(), kBufferSize, &read, nullptr))
             return false;
         if (read == 0)
             return true;
-        if (!WriteAll(to, buffer.data(), read))
+        std::string_view bytes(buffer.data(), read);
+        if (first && utf8Mark) {
+            *utf8Mark = bytes.starts_with(kUtf8Mark);
+            if (*utf8Mark)
+                bytes.remove_prefix(kUtf8Mark.size());
+        }
+        if (!WriteAll(to, bytes.data(), bytes.size()))
             return false;
     }
 }

@@ -6,17 +6,21 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "platform/handles.h"
 #include "platform/result.h"
 
 namespace file_write {
 
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
 // Writes all of `data` to `file`.
 bool WriteAll(HANDLE file, const char* data, size_t size);
 
-// Appends the whole content of the file `from`, from byte `skip` on, to `to`.
-bool CopyContent(HANDLE to, const std::wstring& from, LONG skip = 0);
+// Appends the whole content of the file `from` to `to`. With `utf8Mark`, a UTF-8 byte-order mark
+// at the start is left out, and `*utf8Mark` says whether there was one.
+bool CopyContent(HANDLE to, const std::wstring& from, bool* utf8Mark = nullptr);
 
 // False for a target that stays as it is: a read-only file or a folder.
 bool WritableTarget(const std::wstring& target);
