@@ -237,6 +237,12 @@ TEST(FileWriteTest, LeftoversOfEndedRunsGoAndThoseOfRunningOnesStay) {
         const StandInProcess run(tree.Path(), "ended.exe");
         ended = run.Id();
     }
+    // Files made before `running` started and then given its id, as a run whose id was reused
+    // left them; past the slack allowed for coarse file times.
+    tree.File("made\\put back", kOld);
+    tree.File("made\\new", "a new file of a run whose id was reused");
+    tree.File("made\\as the target", kOld + "DX11BetaTest=1\r\n");
+    Sleep(2100);
     const StandInProcess running(tree.Path(), "running.exe");
     ASSERT_NE(ended, 0u);
     ASSERT_NE(running.Id(), 0u);
@@ -244,10 +250,14 @@ TEST(FileWriteTest, LeftoversOfEndedRunsGoAndThoseOfRunningOnesStay) {
     const std::string r = "game.cfg.tellwick-" + std::to_string(running.Id());
     const Text folder = tree.Folder("Config");
     const Text target = folder + "\\game.cfg";
+    const auto reused = [&](const char* made, const std::string& name) {
+        EXPECT_TRUE(MoveFileW(ToWide(tree / (std::string("made\\") + made)).c_str(),
+                              ToWide(folder + "\\" + name).c_str()));
+    };
 
     // The target's name is empty: the former content that an ended run set aside goes back first,
     // and a command backs that up before it writes.
-    tree.File("Config\\" + e + "-7-replaced", kOld);
+    reused("put back", r + "-7-replaced");
     tree.File("Config\\" + e + "-8", std::string(1 << 20, 'x'));
     EXPECT_TRUE(WriteProfileStringWhole("General", "DX11BetaTest", "1", target));
     EXPECT_EQ(ReadBytes(target), kOld + "DX11BetaTest=1\r\n");
@@ -257,7 +267,11 @@ TEST(FileWriteTest, LeftoversOfEndedRunsGoAndThoseOfRunningOnesStay) {
     FakeControlPort ui;
     ReplaceHomePage(ProgramState{tree.Path(), {}}, ui);
     EXPECT_EQ(ReadBytes(yaml + ".bak"), kOld);
+    tree.File("Game\\Config\\game.cfg.tellwick-" + std::to_string(ended) + "-1-replaced", kOld);
+    EXPECT_TRUE(EnableDx11TestMode(ProgramState{tree.Path(), {}}));
+    EXPECT_EQ(ReadBytes(tree / "Game\\Config\\game.cfg.bak"), kOld);
 
+    // The target stands: a former content goes only where the target or its backup holds its bytes.
     std::vector<std::string> kept = {r + "-1",
                                      r + "-2-replaced",
                                      "game.cfg.tellwick-notes",
@@ -265,13 +279,19 @@ TEST(FileWriteTest, LeftoversOfEndedRunsGoAndThoseOfRunningOnesStay) {
                                      e + "-",
                                      e + "-5-replaced-2",
                                      "game.cfg.tellwick-99999999999-1",
-                                     "game.cfg.bak.tellwick-" + std::to_string(ended) + "-4"};
+                                     "game.cfg.bak.tellwick-" + std::to_string(ended) + "-4",
+                                     "game.cfg.bak"};
     for (const std::string& name : kept)
         tree.File("Config\\" + name, "kept");
     tree.File("Config\\" + e + "-6", "a new file of an ended run");
-    tree.File("Config\\" + e + "-9-replaced", "a former content, the target standing again");
+    tree.File("Config\\" + e + "-9-replaced", kOld + "DX11BetaTest=1\r\n");
+    tree.File("Config\\" + e + "-10-replaced", "kept");
+    tree.File("Config\\" + e + "-11-replaced", "the only copy of a former content");
+    reused("new", r + "-12");
+    reused("as the target", r + "-13-replaced");
     EXPECT_TRUE(WriteFileWhole(target, kNew));
     kept.push_back("game.cfg");
+    kept.push_back(e + "-11-replaced");
     std::vector<std::wstring> expected;
     for (const std::string& name : kept)
         expected.push_back(ToWide(name));
