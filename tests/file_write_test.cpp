@@ -75,6 +75,7 @@ TEST(FileWriteTest, EveryWayThePlacementFailsLeavesTheTargetWholeUnderItsName) {
         DWORD error;                 // the write's; ERROR_SUCCESS for a write that took
         const std::string* content;  // under the target's name; null: the former content is set aside
         int calls;                   // of ReplaceFileW
+        bool readOnly = false;       // the target
     };
     const Case cases[] = {
         {"success: the former content under the backup name goes", Replace::kSwap, 0, Moves::kNone,
@@ -97,6 +98,8 @@ TEST(FileWriteTest, EveryWayThePlacementFailsLeavesTheTargetWholeUnderItsName) {
          ERROR_DISK_FULL, &kOld, 1},
         {"the new file taken away: the target was not replaced", Replace::kNewFileTaken,
          ERROR_UNABLE_TO_MOVE_REPLACEMENT, Moves::kNone, ERROR_UNABLE_TO_MOVE_REPLACEMENT, &kOld, 1},
+        {"a read-only target stays as it is", Replace::kSwap, 0, Moves::kNone, ERROR_ACCESS_DENIED, &kOld, 0,
+         true},
     };
     for (const bool copy : {false, true}) {
         for (const Case& c : cases) {
@@ -105,6 +108,8 @@ TEST(FileWriteTest, EveryWayThePlacementFailsLeavesTheTargetWholeUnderItsName) {
             const Text source = tree.File("source", kNew);
             const Text folder = tree.Folder("LeagueClient");
             const Text target = tree.File("LeagueClient\\system.yaml", kOld);
+            if (c.readOnly)
+                SetFileAttributesW(ToWide(target).c_str(), FILE_ATTRIBUTE_READONLY);
             int calls = 0;
             SysResult result = SysResult::Success();
             {
@@ -228,6 +233,21 @@ TEST(FileWriteTest, ARefusalThatPassesIsWaitedOut) {
     if (release.joinable())
         release.join();
     EXPECT_EQ(ReadBytes(config), kOld + "DX11BetaTest=1\r\n");
+}
+
+TEST(FileWriteTest, ABackupAnotherCopyMadeMeanwhileStands) {
+    TempTree tree;
+    const Text target = tree.File("game.cfg", kNew);
+    // The other copy takes the backup's name just before this one's move.
+    const ScopedFileWriteCalls standIns({{},
+                                         [](const wchar_t* from, const wchar_t* to, DWORD flags) {
+                                             WriteBytes(WideToAnsi(to), kOld);
+                                             return MoveFileExW(from, to, flags);
+                                         },
+                                         {}});
+    EXPECT_TRUE(CopyFileOnce(target, target + ".bak"));
+    EXPECT_EQ(ReadBytes(target + ".bak"), kOld);
+    EXPECT_EQ(FolderEntries(tree.Path()), (std::vector<std::wstring>{L"game.cfg", L"game.cfg.bak"}));
 }
 
 TEST(FileWriteTest, LeftoversOfEndedRunsGoAndThoseOfRunningOnesStay) {
