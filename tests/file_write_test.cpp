@@ -275,8 +275,8 @@ TEST(FileWriteTest, LeftoversOfEndedRunsGoAndThoseOfRunningOnesStay) {
                               ToWide(folder + "\\" + name).c_str()));
     };
 
-    // The target's name is empty: the former content that an ended run set aside goes back first,
-    // and a command backs that up before it writes.
+    // The target's name is empty: the former content that an ended run set aside (its id now
+    // another process's) goes back first, and a command backs that up before it writes.
     reused("put back", r + "-7-replaced");
     tree.File("Config\\" + e + "-8", std::string(1 << 20, 'x'));
     EXPECT_TRUE(WriteProfileStringWhole("General", "DX11BetaTest", "1", target));
