@@ -34,8 +34,9 @@ BOOL Fail(DWORD error) {
 
 // What the stand-in ReplaceFileW does: swap the names (the target to the backup name, the new file
 // to the target's), fail leaving both names as they were, or fail with 1177 as Windows documents
-// it: the target under the backup name, the new file under its own with the target's attributes.
-enum class Replace { kSwap, kFail, k1177, kSharingThenSwap };
+// it: the target under the backup name, the new file under its own with the target's attributes;
+// or fail after another program (a scanner's quarantine) took the new file away.
+enum class Replace { kSwap, kFail, k1177, kSharingThenSwap, kNewFileTaken };
 // Which moves the stand-in MoveFileExW refuses.
 enum class Moves { kNone, kBack, kAll };
 
@@ -52,6 +53,8 @@ FileWriteCalls StandIns(Replace replace, DWORD failure, Moves refused, int& call
                     MoveFileExW(target, backup, 0);
                     SetFileAttributesW(replacement, attributes);
                 }
+                if (replace == Replace::kNewFileTaken)
+                    DeleteFileW(replacement);
                 return Fail(failure);
             },
             [=](const wchar_t* from, const wchar_t* to, DWORD flags) {
@@ -72,6 +75,7 @@ TEST(FileWriteTest, EveryWayThePlacementFailsLeavesTheTargetWholeUnderItsName) {
         DWORD error;                 // the write's; ERROR_SUCCESS for a write that took
         const std::string* content;  // under the target's name; null: the former content is set aside
         int calls;                   // of ReplaceFileW
+        bool readOnly = false;       // the target
     };
     const Case cases[] = {
         {"success: the former content under the backup name goes", Replace::kSwap, 0, Moves::kNone,
@@ -92,6 +96,10 @@ TEST(FileWriteTest, EveryWayThePlacementFailsLeavesTheTargetWholeUnderItsName) {
          ERROR_LOCK_VIOLATION, &kOld, 10},
         {"no passing refusal: not tried again", Replace::kFail, ERROR_DISK_FULL, Moves::kNone,
          ERROR_DISK_FULL, &kOld, 1},
+        {"the new file taken away: the target was not replaced", Replace::kNewFileTaken,
+         ERROR_UNABLE_TO_MOVE_REPLACEMENT, Moves::kNone, ERROR_UNABLE_TO_MOVE_REPLACEMENT, &kOld, 1},
+        {"a read-only target stays as it is", Replace::kSwap, 0, Moves::kNone, ERROR_ACCESS_DENIED, &kOld, 0,
+         true},
     };
     for (const bool copy : {false, true}) {
         for (const Case& c : cases) {
@@ -100,6 +108,8 @@ TEST(FileWriteTest, EveryWayThePlacementFailsLeavesTheTargetWholeUnderItsName) {
             const Text source = tree.File("source", kNew);
             const Text folder = tree.Folder("LeagueClient");
             const Text target = tree.File("LeagueClient\\system.yaml", kOld);
+            if (c.readOnly)
+                SetFileAttributesW(ToWide(target).c_str(), FILE_ATTRIBUTE_READONLY);
             int calls = 0;
             SysResult result = SysResult::Success();
             {
@@ -197,6 +207,47 @@ TEST(FileWriteTest, ARefusalThatPassesIsWaitedOut) {
     EXPECT_TRUE(CopyFileOnce(target, target + ".bak"));
     EXPECT_EQ(ReadBytes(target + ".bak"), kNew);
     EXPECT_EQ(FolderEntries(tree.Path()), (std::vector<std::wstring>{L"game.cfg", L"game.cfg.bak"}));
+
+    // Windows' INI writer refused three times, and the copy it wrote then held by a scanner.
+    const Text config = tree.File("other.cfg", kOld);
+    int writerRefusals = 0;
+    std::thread release;
+    {
+        const ScopedFileWriteCalls writer(
+            {{},
+             {},
+             [&](const wchar_t* section, const wchar_t* key, const wchar_t* value, const wchar_t* file) {
+                 if (++writerRefusals <= 3)
+                     return Fail(ERROR_SHARING_VIOLATION);
+                 const BOOL written = WritePrivateProfileStringW(section, key, value, file);
+                 held.Reset(
+                     CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+                 release = std::thread([&] {
+                     Sleep(300);
+                     held.Reset();
+                 });
+                 return written;
+             }});
+        EXPECT_TRUE(WriteProfileStringWhole("General", "DX11BetaTest", "1", config));
+    }
+    if (release.joinable())
+        release.join();
+    EXPECT_EQ(ReadBytes(config), kOld + "DX11BetaTest=1\r\n");
+}
+
+TEST(FileWriteTest, ABackupAnotherCopyMadeMeanwhileStands) {
+    TempTree tree;
+    const Text target = tree.File("game.cfg", kNew);
+    // The other copy takes the backup's name just before this one's move.
+    const ScopedFileWriteCalls standIns({{},
+                                         [](const wchar_t* from, const wchar_t* to, DWORD flags) {
+                                             WriteBytes(WideToAnsi(to), kOld);
+                                             return MoveFileExW(from, to, flags);
+                                         },
+                                         {}});
+    EXPECT_TRUE(CopyFileOnce(target, target + ".bak"));
+    EXPECT_EQ(ReadBytes(target + ".bak"), kOld);
+    EXPECT_EQ(FolderEntries(tree.Path()), (std::vector<std::wstring>{L"game.cfg", L"game.cfg.bak"}));
 }
 
 TEST(FileWriteTest, LeftoversOfEndedRunsGoAndThoseOfRunningOnesStay) {
@@ -206,6 +257,12 @@ TEST(FileWriteTest, LeftoversOfEndedRunsGoAndThoseOfRunningOnesStay) {
         const StandInProcess run(tree.Path(), "ended.exe");
         ended = run.Id();
     }
+    // Files made before `running` started and then given its id, as a run whose id was reused
+    // left them; past the slack allowed for coarse file times.
+    tree.File("made\\put back", kOld);
+    tree.File("made\\new", "a new file of a run whose id was reused");
+    tree.File("made\\as the target", kOld + "DX11BetaTest=1\r\n");
+    Sleep(2100);
     const StandInProcess running(tree.Path(), "running.exe");
     ASSERT_NE(ended, 0u);
     ASSERT_NE(running.Id(), 0u);
@@ -213,10 +270,14 @@ TEST(FileWriteTest, LeftoversOfEndedRunsGoAndThoseOfRunningOnesStay) {
     const std::string r = "game.cfg.tellwick-" + std::to_string(running.Id());
     const Text folder = tree.Folder("Config");
     const Text target = folder + "\\game.cfg";
+    const auto reused = [&](const char* made, const std::string& name) {
+        EXPECT_TRUE(MoveFileW(ToWide(tree / (std::string("made\\") + made)).c_str(),
+                              ToWide(folder + "\\" + name).c_str()));
+    };
 
-    // The target's name is empty: the former content that an ended run set aside goes back first,
-    // and a command backs that up before it writes.
-    tree.File("Config\\" + e + "-7-replaced", kOld);
+    // The target's name is empty: the former content that an ended run set aside (its id now
+    // another process's) goes back first, and a command backs that up before it writes.
+    reused("put back", r + "-7-replaced");
     tree.File("Config\\" + e + "-8", std::string(1 << 20, 'x'));
     EXPECT_TRUE(WriteProfileStringWhole("General", "DX11BetaTest", "1", target));
     EXPECT_EQ(ReadBytes(target), kOld + "DX11BetaTest=1\r\n");
@@ -226,7 +287,11 @@ TEST(FileWriteTest, LeftoversOfEndedRunsGoAndThoseOfRunningOnesStay) {
     FakeControlPort ui;
     ReplaceHomePage(ProgramState{tree.Path(), {}}, ui);
     EXPECT_EQ(ReadBytes(yaml + ".bak"), kOld);
+    tree.File("Game\\Config\\game.cfg.tellwick-" + std::to_string(ended) + "-1-replaced", kOld);
+    EXPECT_TRUE(EnableDx11TestMode(ProgramState{tree.Path(), {}}));
+    EXPECT_EQ(ReadBytes(tree / "Game\\Config\\game.cfg.bak"), kOld);
 
+    // The target stands: a former content goes only where the target or its backup holds its bytes.
     std::vector<std::string> kept = {r + "-1",
                                      r + "-2-replaced",
                                      "game.cfg.tellwick-notes",
@@ -234,13 +299,19 @@ TEST(FileWriteTest, LeftoversOfEndedRunsGoAndThoseOfRunningOnesStay) {
                                      e + "-",
                                      e + "-5-replaced-2",
                                      "game.cfg.tellwick-99999999999-1",
-                                     "game.cfg.bak.tellwick-" + std::to_string(ended) + "-4"};
+                                     "game.cfg.bak.tellwick-" + std::to_string(ended) + "-4",
+                                     "game.cfg.bak"};
     for (const std::string& name : kept)
         tree.File("Config\\" + name, "kept");
     tree.File("Config\\" + e + "-6", "a new file of an ended run");
-    tree.File("Config\\" + e + "-9-replaced", "a former content, the target standing again");
+    tree.File("Config\\" + e + "-9-replaced", kOld + "DX11BetaTest=1\r\n");
+    tree.File("Config\\" + e + "-10-replaced", "kept");
+    tree.File("Config\\" + e + "-11-replaced", "the only copy of a former content");
+    reused("new", r + "-12");
+    reused("as the target", r + "-13-replaced");
     EXPECT_TRUE(WriteFileWhole(target, kNew));
     kept.push_back("game.cfg");
+    kept.push_back(e + "-11-replaced");
     std::vector<std::wstring> expected;
     for (const std::string& name : kept)
         expected.push_back(ToWide(name));

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/result.h"
+#include "platform/seam.h"
 
 // Replaces the content of `path` (created when missing) with `bytes`. The bytes go to a new file
 // beside it first, flushed to the disk, which then takes the target's place with ReplaceFileW, so
@@ -18,8 +19,8 @@
 // beside it as "<path>.tellwick-<process>-<n>-replaced" (the next write puts it back). Refusals
 // that pass (a virus scanner or the indexer opening a file just written) are waited out for about a
 // second. Fails when another program keeps the target open without letting others delete it, and
-// when the target is read-only or a folder. Files left beside the target by a run that was killed
-// are removed first.
+// when the target is read-only or a folder. What runs that were killed left beside the target is
+// settled first (SettleLeftovers).
 SysResult WriteFileWhole(std::string_view path, std::string_view bytes);
 
 // The failure above in which the former content stands beside the file, not under its name: an
@@ -31,7 +32,9 @@ inline bool FormerContentSetAside(const SysResult& written) {
 
 // Deals with what runs killed in the middle of a write of `path` left beside it, as every writer
 // here does first: their new files go, and a former content set aside goes back under the file's
-// name while that is empty. A caller that looks at the file before it writes calls this first.
+// name while that is empty; once the file stands, it goes only when the file or "<path>.bak" holds
+// the same bytes, and otherwise stays. A caller that looks at the file before it writes calls this
+// first.
 void SettleLeftovers(std::string_view path);
 
 // The same with the content of the file `from`.
@@ -40,7 +43,8 @@ SysResult CopyFileWhole(std::string_view from, std::string_view to);
 // Sets `key` in `section` of the INI file `file` to `value` the same way: the platform's INI writer
 // rewrites the whole file in place, so it works on a copy beside the file, which then takes the
 // file's place. A missing file is created holding the section and key alone. A UTF-8 byte-order
-// mark at the start stays, and the key still lands in the section of the file's first line.
+// mark at the start stays, and the key still lands in the section of the file's first line. The INI
+// writer's refusals that pass, and those of the copy's reopening after it, are waited out too.
 SysResult WriteProfileStringWhole(std::string_view section, std::string_view key, std::string_view value,
                                   std::string_view file);
 
@@ -62,14 +66,4 @@ struct FileWriteCalls {
         writeProfileString;
 };
 
-// Installs `calls` (an empty member keeps the platform's call) while it lives.
-class ScopedFileWriteCalls {
-   public:
-    explicit ScopedFileWriteCalls(FileWriteCalls calls);
-    ScopedFileWriteCalls(const ScopedFileWriteCalls&) = delete;
-    ScopedFileWriteCalls& operator=(const ScopedFileWriteCalls&) = delete;
-    ~ScopedFileWriteCalls();
-
-   private:
-    FileWriteCalls previous_;
-};
+using ScopedFileWriteCalls = ScopedCalls<FileWriteCalls>;

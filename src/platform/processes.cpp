@@ -24,10 +24,15 @@ std::vector<ProcessEntry> RunningProcesses() {
     return processes;
 }
 
-bool ProcessIsRunning(std::uint32_t id) {
-    const UniqueKernel process(OpenProcess(SYNCHRONIZE, FALSE, id));
+bool ProcessRunsSince(std::uint32_t id, std::uint64_t time) {
+    const UniqueKernel process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
     if (!process)
         return GetLastError() != ERROR_INVALID_PARAMETER;
     // An ended process stays openable while anyone holds a handle to it; it is signalled then.
-    return WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT;
+    if (WaitForSingleObject(process.Get(), 0) != WAIT_TIMEOUT)
+        return false;
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(process.Get(), &created, &exited, &kernel, &user))
+        return true;
+    return (static_cast<std::uint64_t>(created.dwHighDateTime) << 32 | created.dwLowDateTime) <= time;
 }
