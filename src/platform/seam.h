@@ -5,7 +5,7 @@
 // taking that call's arguments and answer; an empty member keeps the platform's own call. A test
 // installs stand-ins that act on real files and answer as Microsoft documents:
 //
-//     const ScopedFileWriteCalls standIns({.replace = AnswerUnableToRemove});
+//     const ScopedFileWriteCalls standIns({AnswerUnableToRemove, {}, {}});
 //
 // and the unit reads the table in force with InstalledCalls<FileWriteCalls>().
 #pragma once
