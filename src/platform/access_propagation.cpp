@@ -79,7 +79,7 @@ bool EveryInheritedEntryGiven(PACL list, const std::vector<PACL>& parents, bool 
         if (!(entry->AceFlags & INHERITED_ACE))
             continue;
         bool given = false;
-        for (const PACL parent : parents)
+        for (PACL parent : parents)
             for (DWORD j = 0; parent != nullptr && j < parent->AceCount && !given; ++j) {
                 const ACE_HEADER* parentEntry = AceAt(parent, j);
                 given = parentEntry != nullptr && Gives(parentEntry, entry, isFolder);
