@@ -59,7 +59,8 @@ struct GrantResult {
 
 // Makes sure `trustee` holds `permissions` on the folder `path` and everything below it: a list that
 // already gives them is left alone, any other gets the one entry more, unless the folder lies on a
-// network drive or in a place without access lists, or a file or folder below it has no DACL.
+// network drive or in a place without access lists, or the write could cost the folder or anything
+// below it an entry (ReplacingKeepsEveryEntry says when).
 GrantResult GrantFolderAccessW(const wchar_t* path, PSID trustee, DWORD permissions);
 
 // The same for a GBK path and a built-in group, named by its well-known SID: group names are
