@@ -69,8 +69,9 @@ bool Gives(const ACE_HEADER* parentEntry, const ACE_HEADER* entry, bool toFolder
            (toFolders || !(to & CONTAINER_INHERIT_ACE));
 }
 
-// Whether every inherited entry of `list` is given by an entry of one of `parents`. Kinds of entry
-// other than allow and deny are never found on files written by hand; they count as not given.
+// Whether every inherited entry of `list` is given by an entry of one of `parents`. Kinds other than
+// allow and deny (object and conditional entries, which files rarely carry) are not compared and
+// count as not given: their layout differs, and the list is then left as it is.
 bool EveryInheritedEntryGiven(PACL list, const std::vector<PACL>& parents, bool isFolder) {
     for (DWORD i = 0; i < list->AceCount; ++i) {
         const ACE_HEADER* entry = AceAt(list, i);
@@ -78,22 +79,24 @@ bool EveryInheritedEntryGiven(PACL list, const std::vector<PACL>& parents, bool 
             return false;
         if (!(entry->AceFlags & INHERITED_ACE))
             continue;
+        if (!IsAllowOrDeny(entry))
+            return false;
         bool given = false;
         for (PACL parent : parents)
             for (DWORD j = 0; parent != nullptr && j < parent->AceCount && !given; ++j) {
                 const ACE_HEADER* parentEntry = AceAt(parent, j);
                 given = parentEntry != nullptr && Gives(parentEntry, entry, isFolder);
             }
-        if (!given || !IsAllowOrDeny(entry))
+        if (!given)
             return false;
     }
     return true;
 }
 
-// Each file and folder below `folder`, against the lists of the folder it lies in. A file or folder
-// without a DACL would get one of the inherited entries alone, and everyone else would lose access;
-// what cannot be read or listed counts as such. Links are not followed, as the write does not follow
-// them either.
+// Whether every file and folder below `folder` keeps its entries, each judged by the lists of the
+// folder it lies in (`parents` for those directly in `folder`). One without a DACL would get one of
+// the inherited entries alone, and everyone else would lose access; what cannot be read or listed
+// counts as such. Links are not followed, as the write does not follow them either.
 bool NothingBelowLoses(const std::wstring& folder, const std::vector<PACL>& parents) {
     // A folder always lists "." and "..": one that lists nothing cannot be read.
     DirectoryListing listing(folder + L"\\*");
