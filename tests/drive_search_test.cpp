@@ -132,14 +132,29 @@ TEST(DriveSearchTest, ADriveThatCannotBeReadAsAVolumeIsWalked) {
     {
         TestVolumeDevice device(kLetter, NtfsImage("mixed"));
         ASSERT_TRUE(device.Ready());
-        for (const auto& [call, error] : {std::pair{VolumeCall::kOpenForWriting, ERROR_ACCESS_DENIED},
-                                          std::pair{VolumeCall::kOpenForWriting, ERROR_SHARING_VIOLATION},
-                                          std::pair{VolumeCall::kOpenForWriting, ERROR_WRITE_PROTECT},
-                                          std::pair{VolumeCall::kFlush, ERROR_ACCESS_DENIED},
-                                          std::pair{VolumeCall::kFlush, ERROR_WRITE_PROTECT}}) {
-            SCOPED_TRACE(::testing::Message()
-                         << (call == VolumeCall::kFlush ? "flush" : "open") << " " << error);
-            const ScopedVolumeCallFailure failure(call, error);
+        auto refusedOpen = [](DWORD error) {
+            VolumeCalls calls;
+            calls.createFile = [=](auto...) {
+                SetLastError(error);
+                return INVALID_HANDLE_VALUE;
+            };
+            return calls;
+        };
+        auto refusedFlush = [](DWORD error) {
+            VolumeCalls calls;
+            calls.flushFileBuffers = [=](HANDLE) {
+                SetLastError(error);
+                return FALSE;
+            };
+            return calls;
+        };
+        for (const auto& [what, calls] : {std::pair{"open 5", refusedOpen(ERROR_ACCESS_DENIED)},
+                                          std::pair{"open 32", refusedOpen(ERROR_SHARING_VIOLATION)},
+                                          std::pair{"open 19", refusedOpen(ERROR_WRITE_PROTECT)},
+                                          std::pair{"flush 5", refusedFlush(ERROR_ACCESS_DENIED)},
+                                          std::pair{"flush 19", refusedFlush(ERROR_WRITE_PROTECT)}}) {
+            SCOPED_TRACE(what);
+            const ScopedVolumeCalls standIns(calls);
             hits.clear();
             EXPECT_FALSE(FindFilesOnDrive("P", "system.yaml", hits).readTable);
             EXPECT_EQ(hits, walked);

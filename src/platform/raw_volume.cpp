@@ -6,33 +6,6 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
-
-struct InjectedFailure {
-    bool active = false;
-    VolumeCall call = VolumeCall::kOpenForWriting;
-    DWORD error = ERROR_SUCCESS;
-};
-InjectedFailure g_injected;
-
-// The call's own answer, or the one a test asked for: failure with its error as the last error.
-bool Injected(VolumeCall call) {
-    if (!g_injected.active || g_injected.call != call)
-        return false;
-    SetLastError(g_injected.error);
-    return true;
-}
-
-}  // namespace
-
-ScopedVolumeCallFailure::ScopedVolumeCallFailure(VolumeCall call, DWORD error) {
-    g_injected = {true, call, error};
-}
-
-ScopedVolumeCallFailure::~ScopedVolumeCallFailure() {
-    g_injected = {};
-}
-
 void RawVolume::VirtualFree::operator()(void* p) const {
     ::VirtualFree(p, 0, MEM_RELEASE);
 }
@@ -59,14 +32,15 @@ std::optional<RawVolume> RawVolume::OpenNtfs(char letter) {
     // access is only for the flush, which needs it: the file system keeps its metadata in the
     // cache until its lazy writer gets to it, and reads of the volume bypass that cache, so an
     // unflushed table can miss a client installed or moved seconds ago.
-    UniqueFile file(Injected(VolumeCall::kOpenForWriting)
-                        ? INVALID_HANDLE_VALUE
-                        : CreateFileW(device, GENERIC_READ | GENERIC_WRITE,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const VolumeCalls& calls = InstalledCalls<VolumeCalls>();
+    const DWORD access = GENERIC_READ | GENERIC_WRITE, share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    const DWORD flags = FILE_FLAG_SEQUENTIAL_SCAN;
+    UniqueFile file(calls.createFile
+                        ? calls.createFile(device, access, share, nullptr, OPEN_EXISTING, flags, nullptr)
+                        : CreateFileW(device, access, share, nullptr, OPEN_EXISTING, flags, nullptr));
     if (!file.Valid())
         return std::nullopt;
-    if (Injected(VolumeCall::kFlush) || !FlushFileBuffers(file.Get()))
+    if (!(calls.flushFileBuffers ? calls.flushFileBuffers(file.Get()) : FlushFileBuffers(file.Get())))
         return std::nullopt;
     RawVolume volume(std::move(file));
     if (!volume.buffer_)
@@ -85,7 +59,11 @@ SysResult RawVolume::Read(std::uint64_t offset, std::uint8_t* out, std::size_t s
         at.OffsetHigh = static_cast<DWORD>(start >> 32);
         DWORD got = 0;
         // The volume's last unit may be partial; what lies past its end is never asked for.
-        if (!ReadFile(file_.Get(), buffer_.get(), static_cast<DWORD>(span), &got, &at))
+        const VolumeCalls& calls = InstalledCalls<VolumeCalls>();
+        const BOOL read =
+            calls.readFile ? calls.readFile(file_.Get(), buffer_.get(), static_cast<DWORD>(span), &got, &at)
+                           : ReadFile(file_.Get(), buffer_.get(), static_cast<DWORD>(span), &got, &at);
+        if (!read)
             return SysResult::LastError();
         if (got < skip + wanted)
             return SysResult::Failure(ERROR_HANDLE_EOF);

@@ -3,25 +3,29 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
 #include "platform/handles.h"
 #include "platform/result.h"
+#include "platform/seam.h"
+
+// The volume calls whose answers only Windows gives: the refusals of a volume that is not
+// elevated, locked or write-protected, and reads of a volume larger than any test's image. Each
+// member takes its call's arguments and gives its answer: CreateFileW (for the volume),
+// FlushFileBuffers and ReadFile. A test installs stand-ins with ScopedVolumeCalls (seam.h).
+struct VolumeCalls {
+    std::function<HANDLE(const wchar_t* name, DWORD access, DWORD share, SECURITY_ATTRIBUTES* security,
+                         DWORD disposition, DWORD flags, HANDLE templateFile)>
+        createFile;
+    std::function<BOOL(HANDLE file)> flushFileBuffers;
+    std::function<BOOL(HANDLE file, void* buffer, DWORD size, DWORD* read, OVERLAPPED* overlapped)> readFile;
+};
+using ScopedVolumeCalls = ScopedCalls<VolumeCalls>;
 
 // A volume opened for reading its sectors. Reads may start and end anywhere: they go through an
 // aligned buffer, because the device accepts only whole sectors at sector-aligned offsets.
-// The calls of OpenNtfs that Windows refuses in ways Wine does not show; a test makes one of them
-// fail with the error code of its choice while the object lives.
-enum class VolumeCall { kOpenForWriting, kFlush };
-class ScopedVolumeCallFailure {
-   public:
-    ScopedVolumeCallFailure(VolumeCall call, DWORD error);
-    ScopedVolumeCallFailure(const ScopedVolumeCallFailure&) = delete;
-    ScopedVolumeCallFailure& operator=(const ScopedVolumeCallFailure&) = delete;
-    ~ScopedVolumeCallFailure();
-};
-
 class RawVolume {
    public:
     // The NTFS volume behind a local drive letter ('A' to 'Z'), flushed first so that its file
