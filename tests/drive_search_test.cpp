@@ -7,7 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "locate/file_search.h"
@@ -16,6 +20,7 @@
 #include "platform/message_pump.h"
 #include "platform/raw_volume.h"
 #include "support/fake_control_port.h"
+#include "support/nested_handler.h"
 #include "support/ntfs_images.h"
 #include "support/temp_tree.h"
 #include "support/wine_host.h"
@@ -201,7 +206,15 @@ TEST(DriveSearchTest, AQuitWhileTheTableIsReadEndsTheSearchAndStaysQueued) {
     TestDrive drive(kLetter, NtfsMount("mixed"), "Games");
     TestVolumeDevice device(kLetter, NtfsImage("mixed"));
     ASSERT_TRUE(drive.Ready() && device.Ready());
-    PostQuitMessage(7);
+    // The window is closed once the volume is open: with the table's first read.
+    VolumeCalls calls;
+    calls.readFile = [posted = false](HANDLE file, void* buffer, DWORD size, DWORD* read,
+                                      OVERLAPPED* at) mutable {
+        if (!std::exchange(posted, true))
+            PostQuitMessage(7);
+        return ReadFile(file, buffer, size, read, at);
+    };
+    const ScopedVolumeCalls closing(calls);
     TextList hits = {"earlier"};
     const DriveSearch search = FindFilesOnDrive("P", "system.yaml", hits);
     EXPECT_TRUE(search.readTable);
@@ -210,6 +223,54 @@ TEST(DriveSearchTest, AQuitWhileTheTableIsReadEndsTheSearchAndStaysQueued) {
     MSG quit;
     ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(quit.wParam, 7u);
+}
+
+// A flush of a busy system volume takes seconds. The stand-in posts the window a message and goes
+// on only once it was handled; when the handler closes the window, the flush holds on until the
+// search has returned, which ends it as a close during the walk does.
+TEST(DriveSearchTest, TheWindowIsAnsweredDuringTheFlushAndACloseThenEndsTheSearch) {
+    TestDrive drive(kLetter, NtfsMount("mixed"), "Games");
+    TestVolumeDevice device(kLetter, NtfsImage("mixed"));
+    ASSERT_TRUE(drive.Ready() && device.Ready());
+    for (const bool close : {false, true}) {
+        SCOPED_TRACE(close ? "closed during the flush" : "answered during the flush");
+        auto event = [] {
+            return std::shared_ptr<void>(CreateEventW(nullptr, TRUE, FALSE, nullptr), CloseHandle);
+        };
+        const std::shared_ptr<void> handled = event(), searched = event(), flushed = event();
+        NestedHandler window([&] {
+            SetEvent(handled.get());
+            if (close)
+                PostQuitMessage(9);
+        });
+        auto waited = std::make_shared<std::atomic<ULONGLONG>>(~0ull);
+        VolumeCalls calls;
+        calls.flushFileBuffers = [=, target = window.Window()](HANDLE volume) {
+            const ULONGLONG posted = GetTickCount64();
+            PostMessageW(target, NestedHandler::kRun, 0, 0);
+            if (WaitForSingleObject(handled.get(), 2000) == WAIT_OBJECT_0)
+                *waited = GetTickCount64() - posted;
+            if (close)
+                WaitForSingleObject(searched.get(), 5000);
+            const BOOL done = FlushFileBuffers(volume);
+            SetEvent(flushed.get());
+            return done;
+        };
+        const ScopedVolumeCalls slowFlush(calls);
+        TextList hits = {"earlier"};
+        const DriveSearch search = FindFilesOnDrive("P", "system.yaml", hits);
+        SetEvent(searched.get());
+        ASSERT_EQ(WaitForSingleObject(flushed.get(), 10000), WAIT_OBJECT_0);
+        EXPECT_LE(waited->load(), 50u) << "the message waited for the flush (ms)";
+        if (close) {
+            EXPECT_EQ(search.count, 1);
+            EXPECT_EQ(hits, TextList{"earlier"});
+            EXPECT_EQ(TakeQuit(), 9);
+        } else {
+            EXPECT_TRUE(search.readTable);
+            EXPECT_TRUE(Contains(hits, "P:\\Games\\LeagueClient\\system.yaml"));
+        }
+    }
 }
 
 }  // namespace

@@ -3,8 +3,13 @@
 
 #include <windows.h>
 
+#include <winioctl.h>
+
 #include <algorithm>
 #include <cstring>
+#include <memory>
+
+#include "platform/message_pump.h"
 
 void RawVolume::VirtualFree::operator()(void* p) const {
     ::VirtualFree(p, 0, MEM_RELEASE);
@@ -19,6 +24,15 @@ RawVolume::RawVolume(UniqueFile file)
 std::optional<RawVolume> RawVolume::OpenNtfs(char letter) {
     if (letter < 'A' || letter > 'Z')
         return std::nullopt;
+    // After a quit the thread outlives this call: it owns the table of calls and its answer.
+    auto opened = std::make_shared<std::optional<RawVolume>>();
+    if (!RunWhileAnswering(
+            [opened, letter, calls = InstalledCalls<VolumeCalls>()] { *opened = Open(letter, calls); }))
+        return std::nullopt;
+    return std::move(*opened);
+}
+
+std::optional<RawVolume> RawVolume::Open(char letter, const VolumeCalls& calls) {
     const wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', L'\0'};
     const UINT type = GetDriveTypeW(root);
     if (type != DRIVE_FIXED && type != DRIVE_REMOVABLE)
@@ -32,9 +46,10 @@ std::optional<RawVolume> RawVolume::OpenNtfs(char letter) {
     // access is only for the flush, which needs it: the file system keeps its metadata in the
     // cache until its lazy writer gets to it, and reads of the volume bypass that cache, so an
     // unflushed table can miss a client installed or moved seconds ago.
-    const VolumeCalls& calls = InstalledCalls<VolumeCalls>();
+    // Noncached, as CreateFile's page recommends for a volume (Microsoft's file systems open one
+    // noncached whatever is asked); Read meets the alignment that asks for.
     const DWORD access = GENERIC_READ | GENERIC_WRITE, share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    const DWORD flags = FILE_FLAG_SEQUENTIAL_SCAN;
+    const DWORD flags = FILE_FLAG_NO_BUFFERING | FILE_FLAG_SEQUENTIAL_SCAN;
     UniqueFile file(calls.createFile
                         ? calls.createFile(device, access, share, nullptr, OPEN_EXISTING, flags, nullptr)
                         : CreateFileW(device, access, share, nullptr, OPEN_EXISTING, flags, nullptr));
@@ -42,6 +57,17 @@ std::optional<RawVolume> RawVolume::OpenNtfs(char letter) {
         return std::nullopt;
     if (!(calls.flushFileBuffers ? calls.flushFileBuffers(file.Get()) : FlushFileBuffers(file.Get())))
         return std::nullopt;
+    // Reads go in 4 KB units, so the last one can reach past the end the file system knows of (NTFS
+    // keeps the last sector, its boot sector's copy, outside its size); without this call that read
+    // is refused, and a file table reaching the volume's end would send the search to the walk.
+    // Its failure is not fatal: every read is still checked, and one the bounds refuse fails, so
+    // the search only walks where it would have walked without the call.
+    DWORD returned = 0;
+    if (calls.deviceIoControl)
+        calls.deviceIoControl(file.Get(), FSCTL_ALLOW_EXTENDED_DASD_IO, nullptr, 0, nullptr, 0, &returned,
+                              nullptr);
+    else
+        DeviceIoControl(file.Get(), FSCTL_ALLOW_EXTENDED_DASD_IO, nullptr, 0, nullptr, 0, &returned, nullptr);
     RawVolume volume(std::move(file));
     if (!volume.buffer_)
         return std::nullopt;
