@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -118,6 +120,16 @@ TEST(DriveSearchTest, TheTableKeepsHardLinksAndLeavesOutShortNamesLinksAndDelete
                      hit.ends_with("SYSTEM.YAM"))
             << hit;
     }
+
+    // Files deleted once the table was read: the drive now holds the client's file alone. The
+    // table still names the others; only what a listing shows is reported.
+    TempTree tree;
+    tree.File("Games\\LeagueClient\\system.yaml");
+    TestDrive emptied(kLetter, tree.Path());
+    ASSERT_TRUE(emptied.Ready());
+    hits.clear();
+    EXPECT_TRUE(FindFilesOnDrive("P", "system.yaml", hits).readTable);
+    EXPECT_EQ(hits, TextList{"P:\\Games\\LeagueClient\\system.yaml"});
 }
 
 TEST(DriveSearchTest, ADriveThatCannotBeReadAsAVolumeIsWalked) {
@@ -270,6 +282,38 @@ TEST(DriveSearchTest, TheWindowIsAnsweredDuringTheFlushAndACloseThenEndsTheSearc
             EXPECT_TRUE(search.readTable);
             EXPECT_TRUE(Contains(hits, "P:\\Games\\LeagueClient\\system.yaml"));
         }
+    }
+}
+
+// The reads as a noncached handle takes them (whole sectors at sector offsets into a page-aligned
+// buffer) and from where they were asked for, past 4 GB too: the stand-in serves a large volume
+// whose every 8 bytes hold their own offset.
+TEST(DriveSearchTest, TheVolumeIsReadInWholeSectorsFromWhereAsked) {
+    TestDrive drive(kLetter, NtfsMount("mixed"), "Games");
+    TestVolumeDevice device(kLetter, NtfsImage("mixed"));
+    ASSERT_TRUE(drive.Ready() && device.Ready());
+    VolumeCalls calls;
+    calls.readFile = [](HANDLE, void* buffer, DWORD size, DWORD* read, OVERLAPPED* at) {
+        const std::uint64_t offset = at->Offset | std::uint64_t{at->OffsetHigh} << 32;
+        if (reinterpret_cast<std::uintptr_t>(buffer) % 4096 != 0 || offset % 512 != 0 || size % 512 != 0) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        for (DWORD i = 0; i < size; i += 8) {
+            const std::uint64_t value = offset + i;
+            std::memcpy(static_cast<char*>(buffer) + i, &value, 8);
+        }
+        *read = size;
+        return TRUE;
+    };
+    const ScopedVolumeCalls largeVolume(calls);
+    std::optional<RawVolume> volume = RawVolume::OpenNtfs(kLetter);
+    ASSERT_TRUE(volume);
+    for (const std::uint64_t offset : {std::uint64_t{520}, (1ull << 32) - 8, (5ull << 30) + 24}) {
+        std::uint64_t got[3] = {};
+        ASSERT_TRUE(volume->Read(offset, reinterpret_cast<std::uint8_t*>(got), sizeof got).Ok()) << offset;
+        EXPECT_EQ(got[0], offset);
+        EXPECT_EQ(got[2], offset + 16);
     }
 }
 
