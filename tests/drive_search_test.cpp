@@ -7,7 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "locate/file_search.h"
@@ -16,6 +22,7 @@
 #include "platform/message_pump.h"
 #include "platform/raw_volume.h"
 #include "support/fake_control_port.h"
+#include "support/nested_handler.h"
 #include "support/ntfs_images.h"
 #include "support/temp_tree.h"
 #include "support/wine_host.h"
@@ -113,6 +120,16 @@ TEST(DriveSearchTest, TheTableKeepsHardLinksAndLeavesOutShortNamesLinksAndDelete
                      hit.ends_with("SYSTEM.YAM"))
             << hit;
     }
+
+    // Files deleted once the table was read: the drive now holds the client's file alone. The
+    // table still names the others; only what a listing shows is reported.
+    TempTree tree;
+    tree.File("Games\\LeagueClient\\system.yaml");
+    TestDrive emptied(kLetter, tree.Path());
+    ASSERT_TRUE(emptied.Ready());
+    hits.clear();
+    EXPECT_TRUE(FindFilesOnDrive("P", "system.yaml", hits).readTable);
+    EXPECT_EQ(hits, TextList{"P:\\Games\\LeagueClient\\system.yaml"});
 }
 
 TEST(DriveSearchTest, ADriveThatCannotBeReadAsAVolumeIsWalked) {
@@ -132,14 +149,29 @@ TEST(DriveSearchTest, ADriveThatCannotBeReadAsAVolumeIsWalked) {
     {
         TestVolumeDevice device(kLetter, NtfsImage("mixed"));
         ASSERT_TRUE(device.Ready());
-        for (const auto& [call, error] : {std::pair{VolumeCall::kOpenForWriting, ERROR_ACCESS_DENIED},
-                                          std::pair{VolumeCall::kOpenForWriting, ERROR_SHARING_VIOLATION},
-                                          std::pair{VolumeCall::kOpenForWriting, ERROR_WRITE_PROTECT},
-                                          std::pair{VolumeCall::kFlush, ERROR_ACCESS_DENIED},
-                                          std::pair{VolumeCall::kFlush, ERROR_WRITE_PROTECT}}) {
-            SCOPED_TRACE(::testing::Message()
-                         << (call == VolumeCall::kFlush ? "flush" : "open") << " " << error);
-            const ScopedVolumeCallFailure failure(call, error);
+        auto refusedOpen = [](DWORD error) {
+            VolumeCalls calls;
+            calls.createFile = [=](auto...) {
+                SetLastError(error);
+                return INVALID_HANDLE_VALUE;
+            };
+            return calls;
+        };
+        auto refusedFlush = [](DWORD error) {
+            VolumeCalls calls;
+            calls.flushFileBuffers = [=](HANDLE) {
+                SetLastError(error);
+                return FALSE;
+            };
+            return calls;
+        };
+        for (const auto& [what, calls] : {std::pair{"open 5", refusedOpen(ERROR_ACCESS_DENIED)},
+                                          std::pair{"open 32", refusedOpen(ERROR_SHARING_VIOLATION)},
+                                          std::pair{"open 19", refusedOpen(ERROR_WRITE_PROTECT)},
+                                          std::pair{"flush 5", refusedFlush(ERROR_ACCESS_DENIED)},
+                                          std::pair{"flush 19", refusedFlush(ERROR_WRITE_PROTECT)}}) {
+            SCOPED_TRACE(what);
+            const ScopedVolumeCalls standIns(calls);
             hits.clear();
             EXPECT_FALSE(FindFilesOnDrive("P", "system.yaml", hits).readTable);
             EXPECT_EQ(hits, walked);
@@ -186,7 +218,15 @@ TEST(DriveSearchTest, AQuitWhileTheTableIsReadEndsTheSearchAndStaysQueued) {
     TestDrive drive(kLetter, NtfsMount("mixed"), "Games");
     TestVolumeDevice device(kLetter, NtfsImage("mixed"));
     ASSERT_TRUE(drive.Ready() && device.Ready());
-    PostQuitMessage(7);
+    // The window is closed once the volume is open: with the table's first read.
+    VolumeCalls calls;
+    calls.readFile = [posted = false](HANDLE file, void* buffer, DWORD size, DWORD* read,
+                                      OVERLAPPED* at) mutable {
+        if (!std::exchange(posted, true))
+            PostQuitMessage(7);
+        return ReadFile(file, buffer, size, read, at);
+    };
+    const ScopedVolumeCalls closing(calls);
     TextList hits = {"earlier"};
     const DriveSearch search = FindFilesOnDrive("P", "system.yaml", hits);
     EXPECT_TRUE(search.readTable);
@@ -195,6 +235,86 @@ TEST(DriveSearchTest, AQuitWhileTheTableIsReadEndsTheSearchAndStaysQueued) {
     MSG quit;
     ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(quit.wParam, 7u);
+}
+
+// A flush of a busy system volume takes seconds. The stand-in posts the window a message and goes
+// on only once it was handled; when the handler closes the window, the flush holds on until the
+// search has returned, which ends it as a close during the walk does.
+TEST(DriveSearchTest, TheWindowIsAnsweredDuringTheFlushAndACloseThenEndsTheSearch) {
+    TestDrive drive(kLetter, NtfsMount("mixed"), "Games");
+    TestVolumeDevice device(kLetter, NtfsImage("mixed"));
+    ASSERT_TRUE(drive.Ready() && device.Ready());
+    for (const bool close : {false, true}) {
+        SCOPED_TRACE(close ? "closed during the flush" : "answered during the flush");
+        auto event = [] {
+            return std::shared_ptr<void>(CreateEventW(nullptr, TRUE, FALSE, nullptr), CloseHandle);
+        };
+        const std::shared_ptr<void> handled = event(), searched = event(), flushed = event();
+        NestedHandler window([&] {
+            SetEvent(handled.get());
+            if (close)
+                PostQuitMessage(9);
+        });
+        auto waited = std::make_shared<std::atomic<ULONGLONG>>(~0ull);
+        VolumeCalls calls;
+        calls.flushFileBuffers = [=, target = window.Window()](HANDLE volume) {
+            const ULONGLONG posted = GetTickCount64();
+            PostMessageW(target, NestedHandler::kRun, 0, 0);
+            if (WaitForSingleObject(handled.get(), 2000) == WAIT_OBJECT_0)
+                *waited = GetTickCount64() - posted;
+            if (close)
+                WaitForSingleObject(searched.get(), 5000);
+            const BOOL done = FlushFileBuffers(volume);
+            SetEvent(flushed.get());
+            return done;
+        };
+        const ScopedVolumeCalls slowFlush(calls);
+        TextList hits = {"earlier"};
+        const DriveSearch search = FindFilesOnDrive("P", "system.yaml", hits);
+        SetEvent(searched.get());
+        ASSERT_EQ(WaitForSingleObject(flushed.get(), 10000), WAIT_OBJECT_0);
+        EXPECT_LE(waited->load(), 50u) << "the message waited for the flush (ms)";
+        if (close) {
+            EXPECT_EQ(search.count, 1);
+            EXPECT_EQ(hits, TextList{"earlier"});
+            EXPECT_EQ(TakeQuit(), 9);
+        } else {
+            EXPECT_TRUE(search.readTable);
+            EXPECT_TRUE(Contains(hits, "P:\\Games\\LeagueClient\\system.yaml"));
+        }
+    }
+}
+
+// The reads as a noncached handle takes them (whole sectors at sector offsets into a page-aligned
+// buffer) and from where they were asked for, past 4 GB too: the stand-in serves a large volume
+// whose every 8 bytes hold their own offset.
+TEST(DriveSearchTest, TheVolumeIsReadInWholeSectorsFromWhereAsked) {
+    TestDrive drive(kLetter, NtfsMount("mixed"), "Games");
+    TestVolumeDevice device(kLetter, NtfsImage("mixed"));
+    ASSERT_TRUE(drive.Ready() && device.Ready());
+    VolumeCalls calls;
+    calls.readFile = [](HANDLE, void* buffer, DWORD size, DWORD* read, OVERLAPPED* at) {
+        const std::uint64_t offset = at->Offset | std::uint64_t{at->OffsetHigh} << 32;
+        if (reinterpret_cast<std::uintptr_t>(buffer) % 4096 != 0 || offset % 512 != 0 || size % 512 != 0) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        for (DWORD i = 0; i < size; i += 8) {
+            const std::uint64_t value = offset + i;
+            std::memcpy(static_cast<char*>(buffer) + i, &value, 8);
+        }
+        *read = size;
+        return TRUE;
+    };
+    const ScopedVolumeCalls largeVolume(calls);
+    std::optional<RawVolume> volume = RawVolume::OpenNtfs(kLetter);
+    ASSERT_TRUE(volume);
+    for (const std::uint64_t offset : {std::uint64_t{520}, (1ull << 32) - 8, (5ull << 30) + 24}) {
+        std::uint64_t got[3] = {};
+        ASSERT_TRUE(volume->Read(offset, reinterpret_cast<std::uint8_t*>(got), sizeof got).Ok()) << offset;
+        EXPECT_EQ(got[0], offset);
+        EXPECT_EQ(got[2], offset + 16);
+    }
 }
 
 }  // namespace

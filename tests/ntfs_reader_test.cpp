@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "ntfs/records.h"
 #include "support/ntfs_images.h"
 #include "support/temp_tree.h"
 
@@ -240,6 +242,12 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
          },
          Structure::kFileRecord, "attributes", ""},
         {"an attribute's length", word(alphaName + 4, 12), Structure::kFileRecord, "attributes", ""},
+        // Within the record's bytes in use, but not within those left after the attribute's start.
+        {"MFT $DATA past the bytes in use",
+         [&](std::string& b) {
+             Write16(b, mftData + 4, (Read16(b, zero + 24) - (mftData - zero)) / 8 * 8 + 8);
+         },
+         Structure::kMft, "record 0 $DATA pieces", ""},
         {"a base record past the MFT", quad(alphaRecord + 32, 0xFFFFFF), Structure::kFileRecord,
          "base record", ""},
         {"MFT list runs past the end", listRuns(0, 1, totalClusters, 64), Structure::kAttributeList, "runs",
@@ -338,6 +346,8 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
     } passedOver[] = {
         {"a file whose parent was reused", word(orphan + 6, Read16(bytes, orphan + 6) + 1),
          L"Games\\Other\\system.yaml"},
+        {"a file whose record is free", field(layout.Record(layout.RecordOf(orphan)) + 22, 0),
+         L"Games\\Other\\system.yaml"},
         {"a file under a file",
          quad(orphan, 3 | static_cast<unsigned long long>(Read16(bytes, layout.Record(3) + 16)) << 48),
          L"Games\\Other\\system.yaml"},
@@ -374,6 +384,28 @@ TEST(NtfsReaderTest, ADamagedVolumeGivesUpOrListsOnlyItsRealNames) {
                         path.find(L"\\\\") == std::wstring::npos && path.find(L'\0') == std::wstring::npos)
                 << "copy " << copy;
         }
+    }
+}
+
+// A run's offset is signed and counts from the run before: a run that lies before the one ahead of
+// it, as a file that grew into an earlier gap has, is a negative offset in as few bytes as hold
+// it. Its top bit alone marks it negative (0x9C is -100, 0x8000 is -32768).
+TEST(NtfsReaderTest, RunOffsetsAreSignedAndCountFromTheRunBefore) {
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> pairs;
+        std::vector<std::uint64_t> lcns;  // of the two runs of 16 and 8 clusters
+    } cases[] = {
+        {"back in one byte", {0x21, 16, 0x00, 0x10, 0x11, 8, 0x9C, 0}, {0x1000, 0x1000 - 100}},
+        {"back in two bytes", {0x31, 16, 0x00, 0x90, 0x00, 0x21, 8, 0x00, 0x80, 0}, {0x9000, 0x1000}},
+    };
+    for (const auto& c : cases) {
+        ntfs::Attribute data{};
+        data.highestVcn = 16 + 8 - 1;
+        data.mappingPairs = c.pairs;
+        const std::optional<std::vector<ntfs::Run>> runs = ntfs::DecodeRuns(data, 1 << 20);
+        ASSERT_TRUE(runs && runs->size() == 2) << c.what;
+        EXPECT_EQ((std::vector<std::uint64_t>{(*runs)[0].lcn, (*runs)[1].lcn}), c.lcns) << c.what;
     }
 }
 

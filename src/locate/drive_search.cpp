@@ -81,6 +81,9 @@ DriveSearch FindFilesOnDrive(const Text& drive, const Text& pattern, TextList& r
     std::optional<RawVolume> volume;
     if (drive.size() == 1)
         volume = RawVolume::OpenNtfs(drive[0]);
+    // The window was closed while the volume was opened: the search ends as the walk ends then.
+    if (!volume && QuitRequested())
+        return {static_cast<int>(results.size()), false};
     if (!volume)
         return FindFilesOnDrive(drive, pattern, results, nullptr);
     VolumeBytes bytes(*volume);

@@ -1,6 +1,21 @@
 // The thread's message loop, and the pump that runs nested inside the drive search.
 #include "platform/message_pump.h"
 
+#include <memory>
+#include <utility>
+
+#include "platform/handles.h"
+
+namespace {
+
+DWORD WINAPI RunWork(void* parameter) {
+    const std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(parameter));
+    (*work)();
+    return 0;
+}
+
+}  // namespace
+
 void DispatchThreadMessage(MSG& message) {
     // The keyboard works the same in the main loop and inside a search: both come here.
     if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST && message.hwnd) {
@@ -33,6 +48,30 @@ bool PumpPendingMessages() {
         DispatchThreadMessage(message);
     }
     return true;
+}
+
+bool RunWhileAnswering(std::function<void()> work) {
+    // RunWork owns it, on whichever thread it runs.
+    auto* owned = new std::function<void()>(std::move(work));
+    const UniqueKernel thread(CreateThread(nullptr, 0, RunWork, owned, 0, nullptr));
+    if (!thread.Valid()) {
+        RunWork(owned);
+        return true;
+    }
+    for (;;) {
+        if (!PumpPendingMessages())
+            return false;
+        // MWMO_INPUTAVAILABLE: a message that arrived while the queue was drained wakes it too.
+        HANDLE handle = thread.Get();
+        const DWORD woke =
+            MsgWaitForMultipleObjectsEx(1, &handle, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_OBJECT_0)
+            return true;
+        // Should the wait itself fail, the thread's end is still looked for between drains.
+        if (woke == WAIT_FAILED &&
+            WaitForSingleObject(handle, ThrottledMessagePump::kIntervalMs) == WAIT_OBJECT_0)
+            return true;
+    }
 }
 
 bool QuitRequested() {

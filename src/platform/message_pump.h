@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 
 // Dispatches one message the way every loop of the thread does: a keyboard message for a top-level
 // window that holds controls (WS_EX_CONTROLPARENT) goes through IsDialogMessage first, so that
@@ -18,6 +19,13 @@ int RunMessageLoop();
 // it posts it again with the same exit code and returns false at once: the caller must then stop and return,
 // so that the thread's message loop can see the quit and end the program.
 bool PumpPendingMessages();
+
+// Runs `work` on a thread of its own and answers the calling thread's messages until it has ended:
+// for a call that blocks for seconds and cannot poll, as a volume's flush. The thread waits in
+// MsgWaitForMultipleObjectsEx, which wakes for every message at once. Returns false as soon as a
+// quit is seen, leaving it queued as PumpPendingMessages does; `work` then ends unwaited and must
+// own everything it touches. Where no thread can be started, `work` runs on the calling thread.
+bool RunWhileAnswering(std::function<void()> work);
 
 // True while a WM_QUIT is waiting in the calling thread's queue; the message stays there.
 bool QuitRequested();
