@@ -413,3 +413,38 @@ SysResult WriteProfileStringWhole(std::string_view section, std::string_view key
         },
         [&](const std::wstring& temporary) { return ReplaceTarget(temporary, target); });
 }
+
+SysResult RemoveProfileKeyWhole(std::string_view section, std::string_view key, std::string_view file) {
+    const std::wstring target = ToWide(file);
+    if (target.empty())
+        return SysResult::Failure(ERROR_INVALID_PARAMETER);
+    SettleLeftoversOf(target);
+    // Without a file there is no key; the INI writer would create one.
+    if (!Exists(target))
+        return SysResult::Success();
+    if (!WritableTarget(target))
+        return SysResult::Failure(ERROR_ACCESS_DENIED);
+    // The mark is set aside as for a write: Windows' INI writer would not find the first section.
+    const bool marked = StartsWithUtf8Mark(target);
+    return WriteBeside(
+        target,
+        [&](UniqueFile& copy, const std::wstring& name) {
+            if (!CopyContent(copy.Get(), target, marked ? static_cast<LONG>(kUtf8Mark.size()) : 0))
+                return false;
+            copy.Reset();
+            const FileWriteCalls& calls = InstalledCalls();
+            const std::wstring wideSection = ToWide(section);
+            const std::wstring wideKey = ToWide(key);
+            const BOOL removed =
+                calls.writeProfileString
+                    ? calls.writeProfileString(wideSection.c_str(), wideKey.c_str(), nullptr, name.c_str())
+                    : WritePrivateProfileStringW(wideSection.c_str(), wideKey.c_str(), nullptr, name.c_str());
+            if (!removed)
+                return false;
+            if (marked)
+                return PrependUtf8Mark(name, copy);
+            copy.Reset(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            return copy.Valid();
+        },
+        [&](const std::wstring& temporary) { return ReplaceTarget(temporary, target); });
+}
