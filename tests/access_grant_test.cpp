@@ -154,6 +154,8 @@ struct WindowsAnswers {
     std::optional<std::vector<Entry>> folderList;  // nothing: a folder without a DACL
     std::wstring withoutList;                      // a path below the folder without a DACL
     std::wstring unreadable;                       // a path whose DACL cannot be read
+    std::wstring child;                            // a path below the folder with the list below
+    std::vector<Entry> childList;
     UINT driveType = DRIVE_FIXED;
     DWORD writeError = ERROR_SUCCESS;
     std::vector<std::vector<Entry>> written;
@@ -168,6 +170,8 @@ DWORD AnswerDacl(const wchar_t* path, PACL* dacl, PSECURITY_DESCRIPTOR* descript
     std::optional<std::vector<Entry>> entries = isFolder ? answers->folderList : std::vector<Entry>{};
     if (path == answers->withoutList)
         entries.reset();
+    if (path == answers->child)
+        entries = answers->childList;
     *descriptor = LocalAlloc(LPTR, 1024);
     *dacl = nullptr;
     if (entries) {
@@ -178,26 +182,28 @@ DWORD AnswerDacl(const wchar_t* path, PACL* dacl, PSECURITY_DESCRIPTOR* descript
     return ERROR_SUCCESS;
 }
 
+// A written list is what the folder answers from then on.
+DWORD RecordWrite(const wchar_t* path, PACL dacl) {
+    answers->written.push_back(EntriesOf(dacl));
+    if (answers->writeError == ERROR_SUCCESS && path == answers->folder)
+        answers->folderList = EntriesOf(dacl);
+    return answers->writeError;
+}
+
 class GrantAsWindowsAnswersTest : public AccessGrantTest {
    protected:
     GrantAsWindowsAnswersTest() {
         answers = &windows;
-        AccessGrantPlatform() = {AnswerDacl,
-                                 [](const wchar_t*, PACL dacl) {
-                                     answers->written.push_back(EntriesOf(dacl));
-                                     return answers->writeError;
-                                 },
-                                 [](const wchar_t*) { return answers->driveType; }, [] { return false; }};
         tree.File("Game\\Config\\game.cfg", "[General]\r\n");
         tree.File("Game\\Config\\Sub\\deeper.cfg");
         windows.folder = ToWide(tree / "Game\\Config");
     }
-    ~GrantAsWindowsAnswersTest() override {
-        AccessGrantPlatform() = saved;
-        answers = nullptr;
-    }
+    ~GrantAsWindowsAnswersTest() override { answers = nullptr; }
 
-    const AccessGrantCalls saved = AccessGrantPlatform();
+    const ScopedAccessGrantCalls standIns{{.getNamedSecurityInfo = AnswerDacl,
+                                           .setNamedSecurityInfo = RecordWrite,
+                                           .getDriveType = [](const wchar_t*) { return answers->driveType; },
+                                           .underWine = [] { return false; }}};
     TempTree tree;
     WindowsAnswers windows;
 };
@@ -213,7 +219,11 @@ TEST_F(GrantAsWindowsAnswersTest, WritesOnlyWhereNoOneLosesRights) {
         const char* unreadable;
         DWORD writeError;
         GrantOutcome expected;
+        const char* child = "";
+        std::vector<Entry> childList = {};
     };
+    const Entry usersReadInherited = Allow(users, FILE_GENERIC_READ, INHERITED_ACE);
+    const char* cfg = "Game\\Config\\game.cfg";
     const Case cases[] = {
         {"the group lacks the rights", std::vector{usersRead}, "", DRIVE_FIXED, "", 0, GrantOutcome::Written},
         {"Everyone holds them", std::vector{Allow(everyone, GENERIC_ALL)}, "", DRIVE_FIXED, "", 0,
@@ -231,6 +241,26 @@ TEST_F(GrantAsWindowsAnswersTest, WritesOnlyWhereNoOneLosesRights) {
          GrantOutcome::Failed},
         {"the list cannot be written", std::vector{usersRead}, "", DRIVE_FIXED, "", ERROR_ACCESS_DENIED,
          GrantOutcome::Failed},
+        {"a file below inherits what the folder passes", std::vector{usersRead}, "", DRIVE_FIXED, "", 0,
+         GrantOutcome::Written, cfg, std::vector{usersReadInherited}},
+        {"a folder below inherits what the folder passes", std::vector{usersRead}, "", DRIVE_FIXED, "", 0,
+         GrantOutcome::Written, "Game\\Config\\Sub",
+         std::vector{Allow(users, FILE_GENERIC_READ, kInheritToFilesAndFolders | INHERITED_ACE)}},
+        {"a file moved in keeps its former folder's write entry", std::vector{usersRead}, "", DRIVE_FIXED, "",
+         0, GrantOutcome::LeftOut, cfg, std::vector{Allow(users, FILE_GENERIC_WRITE, INHERITED_ACE)}},
+        {"a file in a subfolder inherits what only the folder passes", std::vector{usersRead}, "",
+         DRIVE_FIXED, "", 0, GrantOutcome::LeftOut, "Game\\Config\\Sub\\deeper.cfg",
+         std::vector{usersReadInherited}},
+        {"an explicit entry after an inherited one", std::vector{usersRead}, "", DRIVE_FIXED, "", 0,
+         GrantOutcome::LeftOut, cfg, std::vector{usersReadInherited, Allow(guests, FILE_GENERIC_READ, 0)}},
+        {"a denial after a grant", std::vector{usersRead}, "", DRIVE_FIXED, "", 0, GrantOutcome::LeftOut, cfg,
+         std::vector{Allow(guests, FILE_GENERIC_READ, 0), guestsDenied}},
+        {"the folder's own denial after a grant",
+         std::vector{Allow(guests, FILE_GENERIC_READ, 0), guestsDenied}, "", DRIVE_FIXED, "", 0,
+         GrantOutcome::LeftOut},
+        {"the folder moved in from another folder",
+         std::vector{usersRead, Allow(guests, FILE_GENERIC_READ, INHERITED_ACE)}, "", DRIVE_FIXED, "", 0,
+         GrantOutcome::LeftOut},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -239,9 +269,12 @@ TEST_F(GrantAsWindowsAnswersTest, WritesOnlyWhereNoOneLosesRights) {
         windows.driveType = c.driveType;
         windows.unreadable = *c.unreadable ? ToWide(tree / c.unreadable) : L"";
         windows.writeError = c.writeError;
+        windows.child = *c.child ? ToWide(tree / c.child) : L"";
+        windows.childList = c.childList;
         windows.written.clear();
-        EXPECT_EQ(GrantFolderAccess(tree / "Game\\Config", WinBuiltinAdministratorsSid, kGenericExecute),
-                  c.expected);
+        EXPECT_EQ(
+            GrantFolderAccess(tree / "Game\\Config", WinBuiltinAdministratorsSid, kGenericExecute).outcome,
+            c.expected);
         const bool writes = c.expected == GrantOutcome::Written || c.writeError != ERROR_SUCCESS;
         EXPECT_EQ(windows.written,
                   writes ? std::vector<std::vector<Entry>>{withGrant} : std::vector<std::vector<Entry>>{});
@@ -250,14 +283,17 @@ TEST_F(GrantAsWindowsAnswersTest, WritesOnlyWhereNoOneLosesRights) {
     windows.folderList = std::vector{usersRead};
     windows.written.clear();
     windows.folder = ToWide(tree / "Unlisted");
-    EXPECT_EQ(GrantFolderAccess(tree / "Unlisted", WinBuiltinAdministratorsSid, kGenericExecute),
+    EXPECT_EQ(GrantFolderAccess(tree / "Unlisted", WinBuiltinAdministratorsSid, kGenericExecute).outcome,
               GrantOutcome::LeftOut)
         << "a folder whose contents cannot be listed";
-    EXPECT_EQ(GrantFolderAccessW(L"\\\\server\\share\\Game\\Config", administrators.Get(), kGenericExecute),
-              GrantOutcome::LeftOut)
+    EXPECT_EQ(
+        GrantFolderAccessW(L"\\\\server\\share\\Game\\Config", administrators.Get(), kGenericExecute).outcome,
+        GrantOutcome::LeftOut)
         << "a UNC path is a network drive's";
-    EXPECT_EQ(GrantFolderAccess("", WinBuiltinAdministratorsSid, kGenericExecute), GrantOutcome::Failed);
-    EXPECT_EQ(GrantFolderAccessW(nullptr, administrators.Get(), kGenericExecute), GrantOutcome::Failed);
+    EXPECT_EQ(GrantFolderAccess("", WinBuiltinAdministratorsSid, kGenericExecute).outcome,
+              GrantOutcome::Failed);
+    EXPECT_EQ(GrantFolderAccessW(nullptr, administrators.Get(), kGenericExecute).outcome,
+              GrantOutcome::Failed);
     EXPECT_TRUE(windows.written.empty());
 
     // A grant left out does not stop the switch.
@@ -266,12 +302,67 @@ TEST_F(GrantAsWindowsAnswersTest, WritesOnlyWhereNoOneLosesRights) {
     EXPECT_EQ(ReadBytes(tree / "Game\\Config\\game.cfg.bak"), "[General]\r\n");
 }
 
+// The undo puts back the list the grant replaced, and nothing that someone changed since.
+TEST_F(GrantAsWindowsAnswersTest, RestorePutsBackOnlyTheListTheGrantWrote) {
+    const Entry usersRead = Allow(users, FILE_GENERIC_READ);
+    struct Case {
+        const char* what;
+        std::optional<std::vector<Entry>> since;  // the folder's list by the undo, when not the grant's
+        const char* unreadable;
+        const char* folder;
+        RestoreOutcome expected;
+        std::vector<Entry> gameCfgList = {};
+    };
+    const Case cases[] = {
+        {"still the list the grant wrote",
+         std::nullopt,
+         "",
+         "Game\\Config",
+         RestoreOutcome::Restored,
+         {Allow(users, FILE_GENERIC_READ, INHERITED_ACE),
+          Allow(administrators, kGenericExecute, INHERITED_ACE)}},
+        {"changed since", std::vector{usersRead, Allow(guests, FILE_GENERIC_READ)}, "", "Game\\Config",
+         RestoreOutcome::NotOurs},
+        {"the list cannot be read", std::nullopt, "Game\\Config", "Game\\Config", RestoreOutcome::Failed},
+        {"the folder is gone", std::nullopt, "", "Game\\Gone", RestoreOutcome::NothingToRestore},
+        {"a file moved in since would lose an entry",
+         std::nullopt,
+         "",
+         "Game\\Config",
+         RestoreOutcome::LeftOut,
+         {Allow(users, FILE_GENERIC_WRITE, INHERITED_ACE)}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        windows.folderList = std::vector{usersRead};
+        windows.unreadable.clear();
+        windows.childList.clear();
+        const GrantResult grant =
+            GrantFolderAccess(tree / "Game\\Config", WinBuiltinAdministratorsSid, kGenericExecute);
+        ASSERT_EQ(grant.outcome, GrantOutcome::Written);
+        if (c.since)
+            windows.folderList = c.since;
+        const std::vector<Entry> before = *windows.folderList;
+        windows.unreadable = *c.unreadable ? ToWide(tree / c.unreadable) : L"";
+        windows.child = ToWide(tree / "Game\\Config\\game.cfg");
+        windows.childList = c.gameCfgList;
+        windows.written.clear();
+        EXPECT_EQ(RestoreFolderAccess(tree / c.folder, grant.formerDacl, grant.writtenDacl), c.expected);
+        const bool restored = c.expected == RestoreOutcome::Restored;
+        EXPECT_EQ(*windows.folderList, restored ? std::vector{usersRead} : before);
+        EXPECT_EQ(windows.written.size(), restored ? 1U : 0U);
+    }
+}
+
 // Wine as the platform, as it answers: it keeps no lists, so the grant is left out.
 TEST_F(AccessGrantTest, UnderWineTheGrantIsLeftOut) {
     TempTree tree;
     EXPECT_EQ(
-        GrantFolderAccess(tree.Folder("游戏\\Game\\Config"), WinBuiltinAdministratorsSid, kGenericExecute),
+        GrantFolderAccess(tree.Folder("游戏\\Game\\Config"), WinBuiltinAdministratorsSid, kGenericExecute)
+            .outcome,
         GrantOutcome::LeftOut);
+    EXPECT_EQ(RestoreFolderAccess(tree.Folder("Game\\Config"), "D:(A;;FA;;;BA)", "D:(A;;FA;;;BA)"),
+              RestoreOutcome::NothingToRestore);
     EXPECT_FALSE(ReadFolderAccessList(L"").has_value());
     EXPECT_FALSE(ReadFolderAccessList(nullptr).has_value());
 }

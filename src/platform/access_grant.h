@@ -6,11 +6,14 @@
 
 #include <aclapi.h>
 
+#include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/seam.h"
 
 // A folder's DACL as read from the folder. The security descriptor owns the memory that `dacl`
 // points into; `dacl` is null when the folder has no DACL at all.
@@ -21,6 +24,9 @@ struct FolderAccessList {
 
 // Reads the DACL of the folder `path`; nothing when the path is empty, missing or unreadable.
 std::optional<FolderAccessList> ReadFolderAccessList(const wchar_t* path);
+
+// `mask` with its generic rights mapped to the file rights they stand for.
+DWORD MappedForFiles(DWORD mask);
 
 // Whether `trustee` already holds `permissions` (generic rights mapped as for files) by allow
 // entries, explicit or inherited, on the folder and on the files and subfolders it passes entries
@@ -42,26 +48,51 @@ enum class GrantOutcome {
     Failed,       // the folder's list could not be read, built or written
 };
 
+// A grant's outcome and, when it wrote, the folder's list before and after as SDDL of the DACL
+// alone (ASCII), so that the grant can be undone while the list is still the one it wrote. Both
+// are empty for every other outcome.
+struct GrantResult {
+    GrantOutcome outcome = GrantOutcome::Failed;
+    std::string formerDacl;
+    std::string writtenDacl;
+};
+
 // Makes sure `trustee` holds `permissions` on the folder `path` and everything below it: a list that
 // already gives them is left alone, any other gets the one entry more, unless the folder lies on a
-// network drive or in a place without access lists, or a file or folder below it has no DACL.
-GrantOutcome GrantFolderAccessW(const wchar_t* path, PSID trustee, DWORD permissions);
+// network drive or in a place without access lists, or the write could cost the folder or anything
+// below it an entry (ReplacingKeepsEveryEntry says when).
+GrantResult GrantFolderAccessW(const wchar_t* path, PSID trustee, DWORD permissions);
 
 // The same for a GBK path and a built-in group, named by its well-known SID: group names are
 // localized ("Administrators" is not the group's name everywhere).
-GrantOutcome GrantFolderAccess(std::string_view path, WELL_KNOWN_SID_TYPE group, DWORD permissions);
+GrantResult GrantFolderAccess(std::string_view path, WELL_KNOWN_SID_TYPE group, DWORD permissions);
+
+// What became of putting back the list a grant replaced.
+enum class RestoreOutcome {
+    Restored,          // the list was still the one the grant wrote; the former one is back
+    NotOurs,           // the list has changed since the grant wrote it, and stays as it is now
+    NothingToRestore,  // the folder is gone, or the platform keeps no lists (the grant never writes)
+    LeftOut,           // writing it back could cost something below an entry: the list stays
+    Failed,            // the list could not be read, the texts not read as lists, or the write failed
+};
+
+// Puts the folder `path` (GBK) back to `formerDacl` while its list is still `writtenDacl`, the two
+// texts a written grant answered with.
+RestoreOutcome RestoreFolderAccess(std::string_view path, std::string_view formerDacl,
+                                   std::string_view writtenDacl);
 
 // The calls the grant makes where Windows and Wine answer differently, so that a test can answer
-// them as Windows documents on real folders. Each stands for the call it names.
+// them as Windows documents on real folders. Each stands for the call it names; an empty one is
+// the platform's own.
 struct AccessGrantCalls {
     // GetNamedSecurityInfoW for the DACL, with the descriptor that holds it.
-    DWORD (*getNamedSecurityInfo)(const wchar_t* path, PACL* dacl, PSECURITY_DESCRIPTOR* descriptor);
+    std::function<DWORD(const wchar_t* path, PACL* dacl, PSECURITY_DESCRIPTOR* descriptor)>
+        getNamedSecurityInfo;
     // SetNamedSecurityInfoW for the DACL alone.
-    DWORD (*setNamedSecurityInfo)(const wchar_t* path, PACL dacl);
+    std::function<DWORD(const wchar_t* path, PACL dacl)> setNamedSecurityInfo;
     // GetDriveTypeW of a drive's root, given with its backslash ("D:\" for D:).
-    UINT (*getDriveType)(const wchar_t* root);
+    std::function<UINT(const wchar_t* root)> getDriveType;
     // Whether this is Wine, which keeps a list only as the Unix permissions it maps it to.
-    bool (*underWine)();
+    std::function<bool()> underWine;
 };
-// The calls in use: Windows' own unless a test put others here.
-AccessGrantCalls& AccessGrantPlatform();
+using ScopedAccessGrantCalls = ScopedCalls<AccessGrantCalls>;
