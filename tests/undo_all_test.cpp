@@ -2,6 +2,10 @@
 // what the user is told, and that a second undo changes nothing.
 #include "tuning/undo_all.h"
 
+#include <windows.h>
+
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -11,10 +15,13 @@
 
 #include "core/report.h"
 #include "core/texts.h"
+#include "platform/access_grant.h"
 #include "platform/encoding.h"
 #include "support/fake_control_port.h"
 #include "support/stand_in_process.h"
 #include "support/temp_tree.h"
+#include "tuning/change_record.h"
+#include "tuning/dx11_switch.h"
 #include "tuning/home_page_documents.h"
 
 namespace {
@@ -90,7 +97,6 @@ TEST(UndoAllTest, EachPartPutsBackWhatTheDiskShowsAndASecondUndoChangesNothing) 
          {{"Crossbak\\a.dat", "a"}, {"Crossend", kFolder}, {"Cross\\new.dat", "n"}},
          {},
          {texts::kUndoCrossEndBlocked}},
-        {"neither Crossbak nor Crossend", {{"Cross\\a.dat", "a"}}, {}, {}},
         {"a file named Crossbak", {{"Crossbak", "file"}, {"Cross\\a.dat", "a"}}, {}, {}},
         // The DX11 key; the game's other settings are the user's and stay as they are now.
         {"a backup with the key",
@@ -124,10 +130,6 @@ TEST(UndoAllTest, EachPartPutsBackWhatTheDiskShowsAndASecondUndoChangesNothing) 
          {{kYaml, BlankHomePageDocument()}, {kYamlBak, "own\r\n"}},
          Layout{{kYaml, "own\r\n"}, {kYamlBak, "own\r\n"}},
          {}},
-        {"system.yaml is the US document",
-         {{kYaml, UsHomePageDocument()}, {kYamlBak, "own\r\n"}},
-         Layout{{kYaml, "own\r\n"}, {kYamlBak, "own\r\n"}},
-         {}},
         {"system.yaml written by the client since",
          {{kYaml, "updated\r\n"}, {kYamlBak, "own\r\n"}},
          {},
@@ -136,12 +138,14 @@ TEST(UndoAllTest, EachPartPutsBackWhatTheDiskShowsAndASecondUndoChangesNothing) 
          {{kYaml, UsHomePageDocument()}},
          {},
          {texts::kUndoHomePageNoBackup}},
-        {"the client's own file and no backup", {{kYaml, "own\r\n"}}, {}, {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.state);
         TempTree tree;
         LayOut(tree, row.before);
+        // The first switch-on records its backup; the grant, which comes just before, wrote nothing.
+        if (row.before.contains(kCfgBak) && row.before.at(kCfgBak) != kFolder)
+            RecordChange(tree.Path(), texts::kRecordDx11BackedUp);
         const Layout expected = row.after.value_or(row.before);
         const ProgramState state{tree.Path(), {}};
         FakeControlPort ui;
@@ -178,48 +182,133 @@ TEST(UndoAllTest, EachPartPutsBackWhatTheDiskShowsAndASecondUndoChangesNothing) 
 
 TEST(UndoAllTest, RefusalsAndNoChangeNothingAndLeaveTheStatusLineAlone) {
     const LauncherNameLock launcherLock;
-    TempTree tree;
+    TempTree tree, launcherFolder;
     const Layout before = {{"Crossbak\\a.dat", "a"}, {"Cross", kFolder}};
     LayOut(tree, before);
-    const auto run = [&](const Text& label, const Text& root, std::deque<bool> answers) {
+    struct Case {
+        const char* state;
+        Text label, root, message;  // the message box shown instead of the question, if any
+        bool launcher;
+    };
+    const Case cases[] = {
+        {"no drive chosen", texts::kDrivePrompt, tree.Path(), texts::kNoDriveMessage, false},
+        {"a search that found no client", "", "", texts::kNoDriveMessage, false},
+        {"the user answers No", tree.Path(), tree.Path(), "", false},
+        {"the launcher runs", tree.Path(), tree.Path(), texts::kLauncherRunningMessage, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.state);
+        const std::optional<StandInProcess> launcher =
+            c.launcher ? std::make_optional<StandInProcess>(launcherFolder.Path(), "WeGame.exe")
+                       : std::nullopt;
         FakeControlPort ui;
-        ui.captions[Control::标签3] = label;
-        ui.answers = std::move(answers);
-        UndoAllChanges(ProgramState{root, {}}, ui);
+        ui.captions[Control::标签3] = c.label;
+        ui.answers = {false};
+        UndoAllChanges(ProgramState{c.root, {}}, ui);
         EXPECT_EQ(Snapshot(tree), before);
         EXPECT_TRUE(ui.operations.empty()) << "the status line is left alone";
-        return ui;
+        EXPECT_EQ(ui.questions.size(), c.message.empty() ? 1u : 0u);
+        ASSERT_EQ(ui.messages.size(), c.message.empty() ? 0u : 1u);
+        if (!c.message.empty()) {
+            EXPECT_EQ(ui.messages[0].text, c.message);
+        }
+    }
+}
+
+// Windows' answers for Game\Config, whose list is kept here as SDDL; every path below it has an
+// empty list, which the grant and its undo can write over without anyone losing an entry.
+struct WindowsLists {
+    std::wstring folder;
+    std::wstring sddl;
+
+    static std::wstring Normalised(const std::wstring& sddl) {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor,
+                                                             nullptr);
+        const UniqueLocal owned(descriptor);
+        return Sddl(descriptor);
+    }
+    static std::wstring Sddl(PSECURITY_DESCRIPTOR descriptor) {
+        wchar_t* text = nullptr;
+        ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor, SDDL_REVISION_1,
+                                                             DACL_SECURITY_INFORMATION, &text, nullptr);
+        const UniqueLocal owned(text);
+        return text ? text : L"";
+    }
+    AccessGrantCalls Calls() {
+        return {.getNamedSecurityInfo =
+                    [this](const wchar_t* path, PACL* dacl, PSECURITY_DESCRIPTOR* descriptor) {
+                        const std::wstring text = path == folder ? sddl : L"D:";
+                        ConvertStringSecurityDescriptorToSecurityDescriptorW(text.c_str(), SDDL_REVISION_1,
+                                                                             descriptor, nullptr);
+                        BOOL present = FALSE, defaulted = FALSE;
+                        GetSecurityDescriptorDacl(*descriptor, &present, dacl, &defaulted);
+                        return static_cast<DWORD>(ERROR_SUCCESS);
+                    },
+                .setNamedSecurityInfo =
+                    [this](const wchar_t* path, PACL dacl) {
+                        SECURITY_DESCRIPTOR descriptor;
+                        InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+                        SetSecurityDescriptorDacl(&descriptor, TRUE, dacl, FALSE);
+                        if (path == folder)
+                            sddl = Sddl(&descriptor);
+                        return static_cast<DWORD>(ERROR_SUCCESS);
+                    },
+                .getDriveType = [](const wchar_t*) { return static_cast<UINT>(DRIVE_FIXED); },
+                .underWine = [] { return false; }};
+    }
+};
+
+TEST(UndoAllTest, TheGrantsListComesBackFromTheRecordWhileItIsTheOneTheGrantWrote) {
+    const LauncherNameLock launcherLock;
+    const std::wstring users = WindowsLists::Normalised(L"D:(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)");
+    const std::wstring changed = WindowsLists::Normalised(L"D:(A;OICI;FA;;;SY)");
+    struct Case {
+        const char* state;
+        bool recordWritable;        // while the grant wrote
+        const wchar_t* since;       // the list someone wrote after the grant, if any
+        std::wstring after;         // the folder's list after the undo; empty: as the grant wrote it
+        std::vector<Text> notBack;  // the grant's sentence in the report
     };
-    {
-        SCOPED_TRACE("no drive chosen");
-        const FakeControlPort ui = run(texts::kDrivePrompt, tree.Path(), {true});
-        ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_EQ(ui.messages[0].text, texts::kNoDriveMessage);
-        EXPECT_EQ(ui.messages[0].title, texts::kNoDriveTitle);
-        EXPECT_TRUE(ui.questions.empty());
-    }
-    {
-        SCOPED_TRACE("a search that found no client: label and root empty");
-        const FakeControlPort ui = run("", "", {true});
-        ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_EQ(ui.messages[0].text, texts::kNoDriveMessage);
-    }
-    {
-        SCOPED_TRACE("the user answers No");
-        const FakeControlPort ui = run(tree.Path(), tree.Path(), {false});
-        EXPECT_TRUE(ui.messages.empty());
-        EXPECT_EQ(ui.questions.size(), 1u);
-    }
-    {
-        SCOPED_TRACE("the launcher runs");
-        TempTree launcherFolder;
-        const StandInProcess launcher(launcherFolder.Path(), "WeGame.exe");
-        ASSERT_NE(launcher.Id(), 0u);
-        const FakeControlPort ui = run(tree.Path(), tree.Path(), {true});
-        ASSERT_EQ(ui.messages.size(), 1u);
-        EXPECT_EQ(ui.messages[0].text, texts::kLauncherRunningMessage);
-        EXPECT_EQ(ui.messages[0].title, texts::kLauncherRunningTitle);
-        EXPECT_TRUE(ui.questions.empty());
+    const Case cases[] = {
+        {"still the list the grant wrote", true, nullptr, users, {}},
+        {"changed since", true, changed.c_str(), changed, {texts::kUndoGrantChanged}},
+        {"the record could not be written then", false, nullptr, L"", {texts::kUndoGrantNoRecord}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.state);
+        TempTree tree;
+        tree.File(kCfg, "[General]\r\n");
+        WindowsLists windows{ToWide(tree / "Game\\Config"), users};
+        const ScopedAccessGrantCalls standIns(windows.Calls());
+        const TestChangeRecord record;
+        const ProgramState state{tree.Path(), {}};
+        {
+            const ScopedKnownFolderCalls unwritable(
+                c.recordWritable ? InstalledCalls<KnownFolderCalls>()
+                                 : KnownFolderCalls{[](const GUID&, std::wstring&) { return E_FAIL; }});
+            ASSERT_TRUE(EnableDx11TestMode(state));
+        }
+        const std::wstring written = windows.sddl;
+        ASSERT_NE(written, users) << "the grant wrote";
+        if (c.since)
+            windows.sddl = c.since;
+        FakeControlPort ui;
+        ui.captions[Control::标签3] = tree.Path();
+        ui.answers = {true, true};
+        for (const char* run : {"first undo", "second undo"}) {
+            SCOPED_TRACE(run);
+            ui.messages.clear();
+            UndoAllChanges(state, ui);
+            EXPECT_EQ(windows.sddl, c.after.empty() ? written : c.after);
+            if (c.notBack.empty()) {
+                EXPECT_TRUE(ui.messages.empty());
+                EXPECT_EQ(ui.Status(), texts::kUndoDone);
+            } else {
+                ASSERT_EQ(ui.messages.size(), 1u);
+                EXPECT_NE(ui.messages[0].text.find(c.notBack[0]), std::string::npos) << ui.messages[0].text;
+            }
+        }
     }
 }
 

@@ -120,6 +120,14 @@ inline const Text kUndoDx11WriteFailed = "DX11测试模式：无法写入 game.c
 inline const Text kUndoDx11SetAside =
     "DX11测试模式：无法写入 game.cfg，原文件暂存为同一文件夹中的 game.cfg.tellwick-*-replaced，未恢复。";
 
+inline const Text kUndoGrantNoRecord =
+    "Game\\Config 的访问列表：更改记录里没有改写前的列表（记录无法读取、未能写入，或由旧版本改动），"
+    "如果工具改写过它，无法恢复。";
+inline const Text kUndoGrantChanged = "Game\\Config 的访问列表：此后又被改动过，保持现在的样子，未恢复。";
+inline const Text kUndoGrantLeftOut =
+    "Game\\Config 的访问列表：恢复会让其中的文件失去某些权限，保持现在的样子，未恢复。";
+inline const Text kUndoGrantFailed = "Game\\Config 的访问列表：无法读取或写入，未恢复。";
+
 inline const Text kUndoCrossEndBlocked =
     "Cross：Crossend 未改回 Cross，因为已经有 Cross 文件夹（可能是客户端更新时新建的）；"
     "Crossend、Crossbak 和 Cross 都留在原处。";
@@ -163,6 +171,8 @@ inline const Text kRecordHomePageBackedUp = "system.yaml 已备份为 system.yam
 inline const Text kRecordHomePageBlank = "system.yaml 已换成空白主页";
 inline const Text kRecordHomePageUs = "system.yaml 已换成美服主页";
 inline const Text kRecordHomePageRestored = "system.yaml 已从 system.yaml.bak 恢复";
+inline const Text kRecordGrantWritten = "Game\\Config 的访问列表已改写；改写前 %s；改写后 %s";
+inline const Text kRecordGrantRestored = "Game\\Config 的访问列表已恢复为改写前的样子";
 inline const Text kRecordCrossMovedBack = "%s 已改回 Cross";
 inline const Text kRecordCrossRemoved = "已删除空的 Cross 文件夹";
 

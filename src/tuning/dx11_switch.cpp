@@ -11,6 +11,7 @@
 #include "tuning/change_record.h"
 #include "tuning/ini_value.h"
 #include "tuning/root_guard.h"
+#include "tuning/undo_parts.h"
 
 namespace {
 
@@ -58,7 +59,8 @@ Dx11Outcome EnableDx11TestMode(const ProgramState& state) {
     if (!FileExists(backup)) {
         // The grant only adds rights, and only where writing the list takes none from anyone;
         // whether it was written does not stop the switch.
-        GrantFolderAccess(ConfigFolder(state), kGrantGroup, kGrantPermissions);
+        RecordGrant(state.InstallRoot,
+                    GrantFolderAccess(ConfigFolder(state), kGrantGroup, kGrantPermissions));
         // No key is written over a file that has no backup: the next switch-on would otherwise
         // take the changed file for the client's own. A missing file has nothing to lose.
         if (FileExists(config)) {

@@ -58,6 +58,7 @@ void UndoAllChanges(const ProgramState& state, ControlPort& ui) {
 
     const std::vector<std::pair<const Text*, PartOutcome>> parts = {
         {&texts::kUndoPartDx11, UndoDx11Key(root)},
+        {&texts::kUndoPartGrant, UndoFolderGrant(root)},
         {&texts::kUndoPartCross, UndoCrossMoves(root)},
         {&texts::kUndoPartHomePage, UndoHomePage(root)},
     };

@@ -2,6 +2,7 @@
 // that it works after any earlier run, a killed one included, and a second time without harm.
 #pragma once
 
+#include "platform/access_grant.h"
 #include "platform/text.h"
 
 struct PartOutcome {
@@ -21,8 +22,11 @@ struct PartOutcome {
 PartOutcome UndoDx11Key(const Text& root);
 
 // Game\Config gets the access list it had before the grant wrote one, while it still has the one
-// the grant wrote.
+// the grant wrote; the former list is the one the record keeps.
 PartOutcome UndoFolderGrant(const Text& root);
+
+// Records the lists before and after a grant that wrote, for the undo to find.
+void RecordGrant(const Text& root, const GrantResult& grant);
 
 // Crossend and Crossbak go back to Cross, newest first, never over a Cross that holds anything.
 PartOutcome UndoCrossMoves(const Text& root);
