@@ -295,15 +295,39 @@ TEST_F(MainWindowTest, EveryMessageBoxIsTaskModalWithTheErrorIcon) {
     // Before a drive is chosen, each of the four command buttons answers with a box.
     for (Control button : {Control::按钮1, Control::超级按钮1, Control::按钮2, Control::按钮3})
         SendMessageW(Handle(button), BM_CLICK, 0, 0);
+    // And so does "撤销全部优化" of the system menu, whose command the system may flag in its low bits.
+    SendMessageW(window.Handle(), WM_SYSCOMMAND, 0x0110 | 0x2, 0);
     UnhookWindowsHookEx(hook);
 
-    ASSERT_EQ(boxesSeen.size(), 4u);
+    ASSERT_EQ(boxesSeen.size(), 5u);
     for (const BoxSeen& box : boxesSeen) {
         EXPECT_EQ(box.style & 0xF0, 0x10u) << "the error icon";
         EXPECT_EQ(box.style & 0x2000, 0x2000u) << "task-modal";
         EXPECT_FALSE(box.windowEnabled) << "the main window took input while the box was open";
     }
     EXPECT_TRUE(IsWindowEnabled(window.Handle())) << "closing the box gives the window back";
+}
+
+TEST_F(MainWindowTest, SystemMenuEndsWithASeparatorAndTheTwoEntriesOfTheTool) {
+    HMENU menu = GetSystemMenu(window.Handle(), FALSE);
+    const int count = GetMenuItemCount(menu);
+    ASSERT_GE(count, 4);
+    int close = 0;
+    while (close < count && GetMenuItemID(menu, close) != SC_CLOSE)
+        ++close;
+    EXPECT_LT(close, count - 3) << "after the standard entries";
+    MENUITEMINFOW separator{};
+    separator.cbSize = sizeof separator;
+    separator.fMask = MIIM_FTYPE;
+    ASSERT_TRUE(GetMenuItemInfoW(menu, count - 3, TRUE, &separator));
+    EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
+    const std::pair<UINT, const char*> entries[] = {{0x0110, "撤销全部优化"}, {0x0120, "查看更改记录"}};
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(GetMenuItemID(menu, count - 2 + i), entries[i].first);
+        wchar_t text[64] = L"";
+        GetMenuStringW(menu, count - 2 + i, text, 64, MF_BYPOSITION);
+        EXPECT_EQ(WideToAnsi(text), entries[i].second);
+    }
 }
 
 TEST(MainWindowStartTest, AControlThatCannotBeCreatedFailsTheStart) {

@@ -5,7 +5,9 @@
 
 #include "core/texts.h"
 #include "locate/install_root.h"
+#include "platform/append_file.h"
 #include "platform/encoding.h"
+#include "platform/known_folder.h"
 #include "platform/text.h"
 #include "support/fake_control_port.h"
 #include "support/ntfs_images.h"
@@ -13,6 +15,7 @@
 #include "support/tellwick_process.h"
 #include "support/temp_tree.h"
 #include "support/wine_host.h"
+#include "tuning/change_record.h"
 
 namespace {
 
@@ -214,6 +217,50 @@ TEST_F(TellwickExeTest, OptimizeRunsEveryTickedStepOnTheChosenDrive) {
     EXPECT_FALSE(PathExists(JoinPath(root, "Logs\\patcher.log")));
     EXPECT_TRUE(PathExists(JoinPath(root, "Logs\\notes.txt")));
     EXPECT_EQ(ReadBytes(JoinPath(root, "LeagueClient\\system.yaml")), "---\r\nclient: own\r\n");
+
+    tool.Close();
+    EXPECT_EQ(tool.WaitForExit(), std::optional<DWORD>(0));
+}
+
+// The way back through the system menu, as a script or the user reaches it, on the client the
+// optimize command changed: everything of it back, and the record of both in the user's own
+// %LOCALAPPDATA% of the prefix.
+TEST_F(TellwickExeTest, UndoFromTheSystemMenuPutsTheClientBackAndRecordsBoth) {
+    LauncherNameLock launcherName;
+    TempTree games;
+    LayOutClient(games);
+    TestDrive gameDrive('X', games.Path());
+    std::optional<std::wstring> recordPath;
+    {
+        const ScopedKnownFolderCalls platformsOwn({});
+        recordPath = ChangeRecordPath();
+    }
+    ASSERT_TRUE(recordPath);
+    std::string before;
+    ReadWholeFile(*recordPath, before);
+    TellwickProcess tool(ToolPath(), "C:\\");
+    ASSERT_TRUE(tool.Started());
+    OptimizeAllOnClientDrive(tool);
+    ASSERT_TRUE(tool.WaitForCaption(Control::标签4, texts::kOptimizeDone)) << tool.Caption(Control::标签4);
+
+    PostMessageW(tool.Window(), WM_SYSCOMMAND, 0x0110, 0);
+    const std::optional<MessageBoxSeen> question = tool.WaitForMessageBox(30000, true, IDYES);
+    ASSERT_TRUE(question);
+    EXPECT_EQ(question->title, texts::kUndoQuestionTitle);
+    ASSERT_TRUE(tool.WaitForCaption(Control::标签4, texts::kUndoDone)) << tool.Caption(Control::标签4);
+
+    const Text root = games / "Games\\LOL";
+    EXPECT_EQ(ReadBytes(JoinPath(root, "Game\\Config\\game.cfg")),
+              "[General]\r\nWindowMode=2\r\nHeight=1080\r\n");
+    EXPECT_EQ(ReadBytes(JoinPath(root, "Cross\\Data\\cross.dat")), "cross");
+    EXPECT_FALSE(PathExists(JoinPath(root, "Crossbak")));
+    EXPECT_FALSE(PathExists(JoinPath(root, "LeagueClient\\LeagueClient.log"))) << "logs do not come back";
+    std::string after;
+    ASSERT_TRUE(ReadWholeFile(*recordPath, after));
+    const std::string added = after.substr(before.size());
+    EXPECT_NE(added.find("\tX:\\Games\\LOL\tCross "), std::string::npos) << added;
+    EXPECT_NE(added.find("\tX:\\Games\\LOL\t" + ToUtf8(texts::kRecordUndoPrefix)), std::string::npos)
+        << added;
 
     tool.Close();
     EXPECT_EQ(tool.WaitForExit(), std::optional<DWORD>(0));

@@ -6,14 +6,17 @@
 #include "app/control_table.h"
 #include "app/drive_box.h"
 #include "app/select_all.h"
+#include "app/system_menu.h"
 #include "locate/install_root.h"
 #include "platform/dpi.h"
 #include "platform/drives.h"
 #include "platform/encoding.h"
 #include "platform/system_dlls.h"
+#include "tuning/change_record.h"
 #include "tuning/dx11_switch.h"
 #include "tuning/home_page.h"
 #include "tuning/optimize_command.h"
+#include "tuning/undo_all.h"
 #include "win/drive_combo.h"
 #include "win/flat_button.h"
 #include "win/path_label.h"
@@ -77,6 +80,7 @@ bool MainWindow::Create(HINSTANCE instance, int showCommand) {
     MakePathLabel(ControlHandle(Control::标签3));
     SendMessageW(ControlHandle(Control::单选框1), BM_SETCHECK, BST_CHECKED, 0);
     FillDriveBox(ControlHandle(Control::驱动器框2));
+    AddSystemMenuEntries(window_);
     started_ = true;
     ShowWindow(window_, showCommand);
     UpdateWindow(window_);
@@ -88,6 +92,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_COMMAND:
             OnCommand(LOWORD(wParam), HIWORD(wParam));
             return 0;
+        case WM_SYSCOMMAND:
+            if (OnSystemCommand(wParam))
+                return 0;
+            break;
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
             return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
@@ -143,6 +151,20 @@ void MainWindow::OnCommand(int id, int code) {
         RestoreHomePage(state_, *this);
     else if (is(Control::选择框_ALL))
         OnSelectAll(*this);
+}
+
+bool MainWindow::OnSystemCommand(WPARAM command) {
+    // The system uses the low four bits of a command itself.
+    switch (command & 0xFFF0) {
+        case kUndoAllCommand:
+            UndoAllChanges(state_, *this);
+            return true;
+        case kShowRecordCommand:
+            ShowChangeRecord(*this);
+            return true;
+        default:
+            return false;
+    }
 }
 
 void MainWindow::OnDriveBoxChosen() {
@@ -228,4 +250,9 @@ Text MainWindow::CurrentDrive() {
 void MainWindow::ShowMessageBox(const Text& text, unsigned flags, const Text& title) {
     // No owner: task-modal keeps every window of the tool from taking input until it is closed.
     MessageBoxW(nullptr, ToWide(text).c_str(), ToWide(title).c_str(), flags | MB_TASKMODAL);
+}
+
+bool MainWindow::AskYesNo(const Text& text, const Text& title) {
+    return MessageBoxW(nullptr, ToWide(text).c_str(), ToWide(title).c_str(),
+                       MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES;
 }

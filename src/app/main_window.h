@@ -30,6 +30,7 @@ class MainWindow : public BaseWindow<MainWindow>, public ControlPort {
     void SetTextColour(Control control, Colour colour) override;
     Text CurrentDrive() override;
     void ShowMessageBox(const Text& text, unsigned flags, const Text& title) override;
+    bool AskYesNo(const Text& text, const Text& title) override;
 
    private:
     friend class BaseWindow<MainWindow>;
@@ -37,6 +38,7 @@ class MainWindow : public BaseWindow<MainWindow>, public ControlPort {
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int code);
+    bool OnSystemCommand(WPARAM command);
     void OnDriveBoxChosen();
     LRESULT OnControlColour(HDC dc, HWND control);
     bool OnSetCursor(LPARAM lParam);

@@ -20,4 +20,6 @@ class ControlPort {
     virtual Text CurrentDrive() = 0;
     // A modal message box; returns when the user has closed it.
     virtual void ShowMessageBox(const Text& text, unsigned flags, const Text& title) = 0;
+    // A modal Yes/No question with the question icon; true for Yes.
+    virtual bool AskYesNo(const Text& text, const Text& title) = 0;
 };

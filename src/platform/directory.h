@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,9 @@ class DirectoryListing {
 
     std::wstring_view Name() const { return data_.cFileName; }
     DWORD Attributes() const { return data_.dwFileAttributes; }
+    std::uint64_t Size() const {
+        return (static_cast<std::uint64_t>(data_.nFileSizeHigh) << 32) | data_.nFileSizeLow;
+    }
     bool IsDirectory() const { return (data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     // Junctions and directory symbolic links; walks never follow them.
     bool IsReparsePoint() const { return (data_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }

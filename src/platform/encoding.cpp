@@ -58,3 +58,16 @@ std::optional<Text> WideToAnsiExact(std::wstring_view text) {
         return std::nullopt;
     return result;
 }
+
+std::string ToUtf8(std::string_view text) {
+    const std::wstring wide = ToWide(text);
+    if (wide.empty())
+        return {};
+    const int length = static_cast<int>(wide.size());
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return {};
+    std::string result(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, result.data(), bytes, nullptr, nullptr);
+    return result;
+}

@@ -46,3 +46,6 @@ Text WideToAnsi(std::wstring_view text);
 // The GBK form of a file-system name or path, or nothing when GBK cannot hold it exactly. Such a
 // name is never acted on: any text for it would name nothing, or another file.
 std::optional<Text> WideToAnsiExact(std::wstring_view text);
+
+// The UTF-8 form of a GBK text, for files that other programs read as UTF-8.
+std::string ToUtf8(std::string_view text);

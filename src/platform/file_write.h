@@ -48,6 +48,10 @@ SysResult CopyFileWhole(std::string_view from, std::string_view to);
 SysResult WriteProfileStringWhole(std::string_view section, std::string_view key, std::string_view value,
                                   std::string_view file);
 
+// Removes `key` from `section` of the INI file `file` the same way (the platform's INI writer given
+// no value); every other line stays. A missing file is left missing.
+SysResult RemoveProfileKeyWhole(std::string_view section, std::string_view key, std::string_view file);
+
 // Makes `to` a whole copy of `from`, never replacing anything: the copy is written and flushed
 // beside `to` and then moved to its name only while that name is free. True when `to` is a file
 // afterwards, also when another program put it there a moment earlier (that file is left alone).

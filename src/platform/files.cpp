@@ -5,6 +5,8 @@
 
 #include <shlwapi.h>
 
+#include "platform/append_file.h"
+#include "platform/directory.h"
 #include "platform/encoding.h"
 #include "platform/handles.h"
 
@@ -67,4 +69,30 @@ bool CanListFolder(std::string_view path) {
 
 SysResult MakeDirectory(std::string_view path) {
     return SysResult::FromBool(CreateDirectoryW(AnsiToWide(path).Data(), nullptr));
+}
+
+bool IsEmptyFolder(std::string_view path) {
+    if (!IsDirectory(path))
+        return false;
+    // A folder that cannot be listed may hold anything. Removing it stays safe either way: Windows
+    // refuses to remove a folder that is not empty.
+    DirectoryListing entries(ToWide(JoinPath(path, "*")));
+    if (!entries.Valid())
+        return false;
+    for (bool more = true; more; more = entries.Next()) {
+        if (!entries.IsDotOrDotDot())
+            return false;
+    }
+    return true;
+}
+
+SysResult RemoveEmptyFolder(std::string_view path) {
+    return SysResult::FromBool(RemoveDirectoryW(AnsiToWide(path).Data()));
+}
+
+SysResult ReadFileBytes(std::string_view path, std::string& bytes) {
+    const std::wstring widePath = ToWide(path);
+    if (widePath.empty())
+        return SysResult::Failure(ERROR_INVALID_PARAMETER);
+    return ReadWholeFile(widePath, bytes);
 }

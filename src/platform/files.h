@@ -1,6 +1,7 @@
 // Plain file and folder calls on GBK paths, made through the W functions.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "platform/result.h"
@@ -32,3 +33,12 @@ bool CanListFolder(std::string_view path);
 
 // Creates one directory; fails when it exists or its parent is missing.
 SysResult MakeDirectory(std::string_view path);
+
+// True for a folder that holds no entry at all.
+bool IsEmptyFolder(std::string_view path);
+
+// Removes a folder only while it is empty; Windows refuses one that holds anything.
+SysResult RemoveEmptyFolder(std::string_view path);
+
+// Reads the whole file `path` (up to 64 MB).
+SysResult ReadFileBytes(std::string_view path, std::string& bytes);

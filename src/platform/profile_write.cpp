@@ -1,6 +1,7 @@
 // Setting one key of an INI file whole: Windows' INI writer works on a copy beside the file.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,15 +17,14 @@ namespace {
 using namespace file_write;
 
 // Windows' INI writer opens the file by its name, and a scanner may hold the copy just closed:
-// its refusals are waited out as the placement's are.
-bool WriteProfileString(const std::wstring& section, const std::wstring& key, const std::wstring& value,
+// its refusals are waited out as the placement's are. No value removes the key.
+bool WriteProfileString(const std::wstring& section, const std::wstring& key, const wchar_t* value,
                         const std::wstring& file) {
     const FileWriteCalls& calls = InstalledCalls<FileWriteCalls>();
     return RetryRefusals([&] {
         if (calls.writeProfileString)
-            return calls.writeProfileString(section.c_str(), key.c_str(), value.c_str(), file.c_str()) !=
-                   FALSE;
-        return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != FALSE;
+            return calls.writeProfileString(section.c_str(), key.c_str(), value, file.c_str()) != FALSE;
+        return WritePrivateProfileStringW(section.c_str(), key.c_str(), value, file.c_str()) != FALSE;
     });
 }
 
@@ -56,17 +56,20 @@ bool PrependUtf8Mark(const std::wstring& path, UniqueFile& file) {
            WriteAll(file.Get(), content.data(), content.size());
 }
 
-}  // namespace
-
-SysResult WriteProfileStringWhole(std::string_view section, std::string_view key, std::string_view value,
-                                  std::string_view file) {
+// Sets the key to `value`, or removes it when there is none. A missing file is created holding the
+// section and key alone, and stays missing when there is no key to remove.
+SysResult SetProfileEntryWhole(std::string_view section, std::string_view key,
+                               const std::optional<std::string_view>& value, std::string_view file) {
     const std::wstring target = ToWide(file);
     if (target.empty())
         return SysResult::Failure(ERROR_INVALID_PARAMETER);
     SettleLeftoversOf(target);
+    const bool exists = Exists(target);
+    if (!exists && !value)
+        return SysResult::Success();
     if (!WritableTarget(target))
         return SysResult::Failure(ERROR_ACCESS_DENIED);
-    const bool exists = Exists(target);
+    const std::wstring wideValue = value ? ToWide(*value) : std::wstring();
     // Windows' INI writer takes a UTF-8 mark for part of the first line, so the section there is not
     // found and a second one is added; Wine's knows the mark. The writer works on the content
     // without it, on both alike, and the mark goes back in front afterwards.
@@ -79,11 +82,22 @@ SysResult WriteProfileStringWhole(std::string_view section, std::string_view key
             // The INI writer opens the copy by its name; it is closed meanwhile and opened again
             // for the flush.
             copy.Reset();
-            if (!WriteProfileString(ToWide(section), ToWide(key), ToWide(value), name))
+            if (!WriteProfileString(ToWide(section), ToWide(key), value ? wideValue.c_str() : nullptr, name))
                 return false;
             if (marked)
                 return PrependUtf8Mark(name, copy);
             return Reopen(name, GENERIC_WRITE, copy);
         },
         [&](const std::wstring& temporary) { return ReplaceTarget(temporary, target); });
+}
+
+}  // namespace
+
+SysResult WriteProfileStringWhole(std::string_view section, std::string_view key, std::string_view value,
+                                  std::string_view file) {
+    return SetProfileEntryWhole(section, key, value, file);
+}
+
+SysResult RemoveProfileKeyWhole(std::string_view section, std::string_view key, std::string_view file) {
+    return SetProfileEntryWhole(section, key, std::nullopt, file);
 }

@@ -5,6 +5,7 @@
 #include "core/texts.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
+#include "tuning/change_record.h"
 #include "tuning/log_cleanup.h"
 
 namespace {
@@ -19,15 +20,23 @@ const Text* MoveCrossAside(const Text& root) {
     if (!FileExists(cross)) {
         if (firstRunDone)
             return nullptr;
-        return CreateDirectoryTree(cross) ? nullptr : &texts::kCrossCreateFailed;
+        if (!CreateDirectoryTree(cross))
+            return &texts::kCrossCreateFailed;
+        RecordChange(root, texts::kRecordCrossCreated);
+        return nullptr;
     }
     // A link leads elsewhere: moving it aside would leave the folder it names in use by the client.
     if (IsLink(cross))
         return &texts::kCrossIsLink;
-    if (!MovePath(cross, JoinPath(root, firstRunDone ? "Crossend" : "Crossbak")))
+    const char* const aside = firstRunDone ? "Crossend" : "Crossbak";
+    if (!MovePath(cross, JoinPath(root, aside)))
         return &texts::kCrossMoveFailed;
-    if (!firstRunDone && !CreateDirectoryTree(cross))
+    RecordChange(root, FillIn(texts::kRecordCrossMoved, {aside}));
+    if (firstRunDone)
+        return nullptr;
+    if (!CreateDirectoryTree(cross))
         return &texts::kCrossCreateFailed;
+    RecordChange(root, texts::kRecordCrossCreated);
     return nullptr;
 }
 
@@ -48,7 +57,7 @@ bool CrossFrameBoost(const ProgramState& state, ControlPort& ui) {
 
     // The logs go whatever happened to the folders.
     if (CanListFolder(state.InstallRoot))
-        DeleteFilesByExtension(state.InstallRoot, "*.log", 0);
+        DeleteClientLogs(state.InstallRoot);
     else if (failure == nullptr)
         failure = &texts::kLogsListFailed;
 

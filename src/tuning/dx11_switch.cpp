@@ -8,7 +8,10 @@
 #include "platform/file_write.h"
 #include "platform/files.h"
 #include "platform/pause.h"
+#include "tuning/change_record.h"
+#include "tuning/ini_value.h"
 #include "tuning/root_guard.h"
+#include "tuning/undo_parts.h"
 
 namespace {
 
@@ -28,7 +31,7 @@ Text ConfigFile(const ProgramState& state) {
 SysResult WriteDx11Key(const ProgramState& state, std::string_view value) {
     // Whole or not at all: the INI writer rewrites the file in place, and a crash in the middle
     // of that would leave the game a part of its settings.
-    return WriteProfileStringWhole("General", "DX11BetaTest", value, ConfigFile(state));
+    return WriteProfileStringWhole(kDx11Section, kDx11Key, value, ConfigFile(state));
 }
 
 // The message for a key that was not written: the file is where it was, unless Windows could put
@@ -56,15 +59,21 @@ Dx11Outcome EnableDx11TestMode(const ProgramState& state) {
     if (!FileExists(backup)) {
         // The grant only adds rights, and only where writing the list takes none from anyone;
         // whether it was written does not stop the switch.
-        GrantFolderAccess(ConfigFolder(state), kGrantGroup, kGrantPermissions);
+        RecordGrant(state.InstallRoot,
+                    GrantFolderAccess(ConfigFolder(state), kGrantGroup, kGrantPermissions));
         // No key is written over a file that has no backup: the next switch-on would otherwise
         // take the changed file for the client's own. A missing file has nothing to lose.
-        if (FileExists(config) && !CopyFileOnce(config, backup))
-            return {&texts::kDx11BackupFailed};
+        if (FileExists(config)) {
+            if (!CopyFileOnce(config, backup))
+                return {&texts::kDx11BackupFailed};
+            RecordChange(state.InstallRoot, texts::kRecordDx11BackedUp);
+        }
         PauseFor(kPauseAfterBackupMs);
     }
+    const std::optional<Text> before = IniFileValue(config, kDx11Section, kDx11Key);
     if (const SysResult written = WriteDx11Key(state, "1"); !written)
         return {&WriteFailure(written, texts::kDx11EnableFailed, texts::kDx11SetAsideEnable)};
+    RecordDx11Change(state.InstallRoot, before, "1");
     return {};
 }
 
@@ -81,7 +90,19 @@ void DisableDx11TestMode(const ProgramState& state, ControlPort& ui) {
     }
     // Switching off writes "0" rather than copying the backup back: the user's other settings,
     // changed since the backup, stay as they are.
-    if (const SysResult written = WriteDx11Key(state, "0"); !written)
+    const std::optional<Text> before = IniFileValue(ConfigFile(state), kDx11Section, kDx11Key);
+    if (const SysResult written = WriteDx11Key(state, "0"); !written) {
         ui.ShowMessageBox(WriteFailure(written, texts::kDx11DisableFailed, texts::kDx11SetAsideDisable),
                           kMessageBoxFlags, texts::kDx11FailedTitle);
+        return;
+    }
+    RecordDx11Change(state.InstallRoot, before, "0");
+}
+
+void RecordDx11Change(const Text& root, const std::optional<Text>& before, const std::optional<Text>& after,
+                      const Text& lead) {
+    if (before == after)
+        return;
+    RecordChange(root, lead + FillIn(texts::kRecordDx11Key, {before.value_or(texts::kRecordAbsent),
+                                                             after.value_or(texts::kRecordAbsent)}));
 }

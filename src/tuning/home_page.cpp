@@ -5,6 +5,7 @@
 #include "core/texts.h"
 #include "platform/file_write.h"
 #include "platform/files.h"
+#include "tuning/change_record.h"
 #include "tuning/home_page_documents.h"
 #include "tuning/root_guard.h"
 
@@ -51,19 +52,25 @@ void ReplaceHomePage(const ProgramState& state, ControlPort& ui) {
         ShowFailure(ui, texts::kHomePageReadOnlyReplace);
         return;
     }
+    const bool hadBackup = FileExists(BackupPath(state));
     if (!EnsureBackup(target, BackupPath(state))) {
         ShowFailure(ui, texts::kHomePageBackupFailed);
         return;
     }
+    if (!hadBackup && FileExists(BackupPath(state)))
+        RecordChange(state.InstallRoot, texts::kRecordHomePageBackedUp);
 
     Control used;
     const Text* document;
+    const Text* recorded;
     if (ui.TickState(Control::单选框1) == 1) {
         used = Control::单选框1;
         document = &BlankHomePageDocument();
+        recorded = &texts::kRecordHomePageBlank;
     } else if (ui.TickState(Control::单选框2) == 1) {
         used = Control::单选框2;
         document = &UsHomePageDocument();
+        recorded = &texts::kRecordHomePageUs;
     } else {
         return;
     }
@@ -73,6 +80,7 @@ void ReplaceHomePage(const ProgramState& state, ControlPort& ui) {
                                                        : texts::kHomePageWriteFailed);
         return;
     }
+    RecordChange(state.InstallRoot, *recorded);
     // The other box keeps its colour: once both documents have been used, both captions are red.
     ui.SetTextColour(used, kRed);
     ShowStatus(ui, kBlue, texts::kHomePageReplaced);
@@ -108,5 +116,6 @@ void RestoreHomePage(const ProgramState& state, ControlPort& ui) {
         ClearStatus(ui);
         return;
     }
+    RecordChange(state.InstallRoot, texts::kRecordHomePageRestored);
     ShowStatus(ui, kBlue, texts::kHomePageRestored);
 }

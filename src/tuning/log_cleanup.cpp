@@ -10,8 +10,9 @@
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/name_pattern.h"
+#include "tuning/change_record.h"
 
-int DeleteFilesByExtension(const Text& directory, const Text& pattern, int count) {
+int DeleteFilesByExtension(const Text& directory, const Text& pattern, int count, std::uint64_t* bytes) {
     // An empty directory would name the root of the current drive; there is nothing of ours there.
     if (directory.empty())
         return count;
@@ -31,8 +32,11 @@ int DeleteFilesByExtension(const Text& directory, const Text& pattern, int count
             continue;
         // A name that GBK cannot hold exactly would name no entry, or another one: left alone.
         const std::optional<Text> name = WideToAnsiExact(files.Name());
-        if (name && DeleteFileAt(base + *name))
+        if (name && DeleteFileAt(base + *name)) {
             ++count;
+            if (bytes)
+                *bytes += files.Size();
+        }
     }
 
     // Then every subdirectory, each finished before the next. Links are not entered: one that
@@ -44,9 +48,16 @@ int DeleteFilesByExtension(const Text& directory, const Text& pattern, int count
             continue;
         const std::optional<Text> name = WideToAnsiExact(folders.Name());
         if (name)
-            count = DeleteFilesByExtension(base + *name, pattern, count);
+            count = DeleteFilesByExtension(base + *name, pattern, count, bytes);
     }
     return count;
+}
+
+void DeleteClientLogs(const Text& root) {
+    std::uint64_t bytes = 0;
+    const int deleted = DeleteFilesByExtension(root, "*.log", 0, &bytes);
+    if (deleted > 0)
+        RecordChange(root, FillIn(texts::kRecordLogsDeleted, {std::to_string(deleted), SizeText(bytes)}));
 }
 
 bool CleanLogFiles(const ProgramState& state, ControlPort& ui) {
@@ -61,7 +72,7 @@ bool CleanLogFiles(const ProgramState& state, ControlPort& ui) {
         ui.ShowMessageBox(texts::kLogsListFailed, kMessageBoxFlags, texts::kStepFailedTitle);
         return false;
     }
-    DeleteFilesByExtension(state.InstallRoot, "*.log", 0);
+    DeleteClientLogs(state.InstallRoot);
     ShowStatus(ui, kTeal, texts::kLogsDone);
     return true;
 }

@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <map>
 #include <vector>
 
 #include "core/control_port.h"
 #include "core/texts.h"
+#include "support/test_change_record.h"
 
 struct ShownMessage {
     Text text;
@@ -38,6 +40,15 @@ class FakeControlPort : public ControlPort {
     void ShowMessageBox(const Text& text, unsigned flags, const Text& title) override {
         messages.push_back({text, flags, title});
     }
+    // Answers from `answers`, first to last; No once they run out.
+    bool AskYesNo(const Text& text, const Text& title) override {
+        questions.push_back({text, 0, title});
+        if (answers.empty())
+            return false;
+        const bool yes = answers.front();
+        answers.pop_front();
+        return yes;
+    }
 
     // The status line as the user sees it.
     Text Status() { return captions[Control::标签4]; }
@@ -47,6 +58,8 @@ class FakeControlPort : public ControlPort {
     std::map<Control, Text> captions;
     std::map<Control, Colour> colours;
     std::vector<ShownMessage> messages;
+    std::vector<ShownMessage> questions;
+    std::deque<bool> answers;
     struct Operation {
         const char* kind;
         Control control;

@@ -274,7 +274,8 @@ void TellwickProcess::Settle() const {
     SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored);
 }
 
-std::optional<MessageBoxSeen> TellwickProcess::WaitForMessageBox(DWORD timeoutMs, bool answer) const {
+std::optional<MessageBoxSeen> TellwickProcess::WaitForMessageBox(DWORD timeoutMs, bool answer,
+                                                                 int button) const {
     HWND box = nullptr;
     for (DWORD waited = 0; !box; waited += 10) {
         box = FindProcessWindow(processId_, L"#32770", nullptr);
@@ -297,8 +298,8 @@ std::optional<MessageBoxSeen> TellwickProcess::WaitForMessageBox(DWORD timeoutMs
         }
     }
     if (answer) {
-        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
         for (int i = 0; i < 500 && IsWindow(box); ++i)
             Sleep(10);
     }

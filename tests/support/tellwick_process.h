@@ -56,8 +56,10 @@ class TellwickProcess {
     // Waits until the window has handled everything sent to it so far.
     void Settle() const;
 
-    // Waits for a message box of the process; answers it with OK when `answer` is set.
-    std::optional<MessageBoxSeen> WaitForMessageBox(DWORD timeoutMs = 30000, bool answer = true) const;
+    // Waits for a message box of the process; answers it with `button` (OK, or Yes for a question)
+    // when `answer` is set.
+    std::optional<MessageBoxSeen> WaitForMessageBox(DWORD timeoutMs = 30000, bool answer = true,
+                                                    int button = IDOK) const;
 
     // Closes the window with its close box.
     void Close() const;
