@@ -4,7 +4,8 @@
 # Markdown marks. Headings are underlined ("=" for #, "-" for deeper levels), emphasis, code marks
 # and code fences are dropped (the commands inside stay as they are, indented further), a link
 # keeps its address in brackets, images and rules are left out (they only make sense on the web
-# page), and runs of blank lines become one.
+# page), so are one-line comments (<!-- ... -->, notes for whoever edits the guide), and runs of
+# blank lines become one.
 set -euo pipefail
 guide=${1:-$(dirname "$0")/../docs/user-guide.md}
 # wc -L counts a Chinese character as two columns only in a UTF-8 locale.
@@ -20,7 +21,7 @@ while IFS= read -r line || [ -n "$line" ]; do
     if [ -n "$code" ]; then
         line="    $line"
     else
-        [[ $line =~ ^!\[ || $line =~ ^---+$ ]] && continue
+        [[ $line =~ ^!\[ || $line =~ ^---+$ || $line =~ ^\<!--.*--\>$ ]] && continue
         line=$(sed -E 's/\*\*([^*]+)\*\*/\1/g; s/`([^`]*)`/\1/g; s/\[([^]]+)\]\(([^)]+)\)/\1 (\2)/g' <<<"$line")
         if [[ $line =~ ^(#+)[[:space:]]+(.*)$ ]]; then
             title=${BASH_REMATCH[2]}

@@ -108,11 +108,19 @@ wine_prefix_ready "$TELLWICK_ROOT/build/wine-shot-$dpi" desktop "$dpi"
 map_drive
 shots="$TELLWICK_ROOT/build/screenshots"
 mkdir -p "$shots"
-export DISPLAY=:${TELLWICK_XVFB_DISPLAY:-97}
-Xvfb "$DISPLAY" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb takes a display no other X server holds, so that this run can stand beside another, and
+# writes its number once it accepts clients.
+display_file=$(mktemp)
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; "$WINESERVER" -k 2>/dev/null || true' EXIT
-sleep 1
+trap 'kill $xvfb 2>/dev/null || true; rm -f "$display_file"; "$WINESERVER" -k 2>/dev/null || true' EXIT
+for _ in $(seq 100); do
+    [ -s "$display_file" ] && break
+    kill -0 $xvfb 2>/dev/null || break
+    sleep 0.1
+done
+[ -s "$display_file" ] || { echo "run: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$(cat "$display_file")
 quiet=1
 start_tool &
 # The window is centred on the 800x600 desktop; give Wine time to start and paint it.

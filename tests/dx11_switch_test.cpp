@@ -202,7 +202,7 @@ TEST_F(Dx11SwitchTest, WhatThePlatformDeniedIsReportedAndLeftAsItWas) {
         EXPECT_EQ(FolderEntries(folder), (std::vector<std::wstring>{L"game.cfg", L"game.cfg.bak"}));
     }
     EXPECT_EQ(ReadBytes(Config()), kGameCfg);
-    EXPECT_TRUE(ui.operations.empty());
+    ExpectStatusEmptied(ui);
 }
 
 TEST_F(Dx11SwitchTest, SwitchOffAfterSwitchOnWritesZeroAndKeepsTheBackup) {
@@ -251,7 +251,7 @@ TEST_F(Dx11SwitchTest, MissingFolderIsReportedAndNotCreated) {
     EXPECT_EQ(ui.messages[0].text, texts::kDx11DisableFailed);
     EXPECT_EQ(ui.messages[0].title, texts::kDx11FailedTitle);
     EXPECT_EQ(ui.messages[0].flags, kMessageBoxFlags);
-    EXPECT_TRUE(ui.operations.empty());
+    ExpectStatusEmptied(ui);
 }
 
 TEST_F(Dx11SwitchTest, EmptyRootTouchesNothingOnTheCurrentDrive) {

@@ -183,7 +183,7 @@ TEST(HomePageTest, NoReplacementWithoutABackup) {
         ExpectOneMessage(ui, texts::kHomePageBackupFailed, texts::kHomePageFailedTitle);
         EXPECT_EQ(ReadBytes(install.Target()), kClientFile);
         EXPECT_FALSE(PathExists(install.Backup()));
-        EXPECT_TRUE(ui.operations.empty()) << "no success text, no red caption";
+        ExpectStatusEmptied(ui);  // no success text, no red caption
     }
     {
         SCOPED_TRACE("a folder stands where the backup belongs");
@@ -194,7 +194,7 @@ TEST(HomePageTest, NoReplacementWithoutABackup) {
         ExpectOneMessage(ui, texts::kHomePageBackupFailed, texts::kHomePageFailedTitle);
         EXPECT_EQ(ReadBytes(install.Target()), kClientFile);
         EXPECT_TRUE(IsFolder(install.Backup()));
-        EXPECT_TRUE(ui.operations.empty());
+        ExpectStatusEmptied(ui);
     }
 }
 
@@ -212,7 +212,7 @@ TEST(HomePageTest, AFailedWriteIsReportedAndChangesNothing) {
         ExpectOneMessage(ui, texts::kHomePageWriteFailed, texts::kHomePageFailedTitle);
         EXPECT_EQ(ReadBytes(install.Target()), kClientFile);
         EXPECT_EQ(install.Entries(), kTargetAndBackup) << "no half-written file left beside it";
-        EXPECT_TRUE(ui.operations.empty());
+        ExpectStatusEmptied(ui);
     }
     {
         SCOPED_TRACE("the target is read-only");
@@ -232,7 +232,7 @@ TEST(HomePageTest, AFailedWriteIsReportedAndChangesNothing) {
         ReplaceHomePage(ProgramState{tree.Path(), {}}, ui);
         ExpectOneMessage(ui, texts::kHomePageWriteFailed, texts::kHomePageFailedTitle);
         EXPECT_FALSE(PathExists(tree / "LeagueClient"));
-        EXPECT_TRUE(ui.operations.empty());
+        ExpectStatusEmptied(ui);
     }
 }
 

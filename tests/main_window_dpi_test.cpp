@@ -26,8 +26,12 @@ void ExpectControlsLaidOutAt(const MainWindow& window, unsigned dpi) {
     }
 }
 
-// What Windows 8.1 answers: no GetDpiForWindow, and 120 DPI for the monitor the window is on.
-HRESULT WINAPI MonitorAt120(HMONITOR, int type, UINT* dpiX, UINT* dpiY) {
+// What Windows 8.1 answers: no DPI of the window's own, and 120 DPI for the monitor it is on.
+UINT NoWindowDpi(HWND) {
+    return 0;
+}
+
+HRESULT MonitorAt120(HMONITOR, int type, UINT* dpiX, UINT* dpiY) {
     if (type != kEffectiveDpi)
         return E_INVALIDARG;
     *dpiX = *dpiY = 120;
@@ -49,7 +53,8 @@ TEST(MainWindowDpiTest, LaysOutEveryFigureAtTheWindowsScale) {
     };
     const Case cases[] = {
         {"the window's own DPI, from the prefix set to 150 %", std::nullopt, 144},
-        {"Windows 8.1: the DPI of the window's monitor", DpiCalls{nullptr, MonitorAt120}, 120},
+        {"Windows 8.1: the DPI of the window's monitor",
+         DpiCalls{.GetDpiForWindow = NoWindowDpi, .GetDpiForMonitor = MonitorAt120}, 120},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -207,7 +207,8 @@ TEST_F(MainWindowTest, RadioBoxesFormOneGroup) {
 }
 
 TEST_F(MainWindowTest, CaptionsAndColoursReachTheControls) {
-    // The colour a control is painted with is the one its parent answers with.
+    // The colour a control is painted with is the one its parent answers with, compared with what
+    // RGB() makes of its red, green and blue: a colour written as 0xRRGGBB paints another one.
     const auto paintedColour = [&](Control control) {
         HDC dc = GetDC(Handle(control));
         SendMessageW(GetParent(Handle(control)), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
@@ -216,18 +217,20 @@ TEST_F(MainWindowTest, CaptionsAndColoursReachTheControls) {
         ReleaseDC(Handle(control), dc);
         return colour;
     };
-    EXPECT_EQ(paintedColour(Control::标签3), kMagenta);
+    EXPECT_EQ(paintedColour(Control::标签3), RGB(255, 0, 255));
     EXPECT_EQ(paintedColour(Control::标签4), GetSysColor(COLOR_BTNTEXT));
 
     window.SetTextColour(Control::标签4, kTeal);
     window.SetCaption(Control::标签4, texts::kLogsDone);
     EXPECT_EQ(window.Caption(Control::标签4), texts::kLogsDone);
-    EXPECT_EQ(paintedColour(Control::标签4), kTeal);
+    EXPECT_EQ(paintedColour(Control::标签4), RGB(0, 128, 128)) << "teal";
+    window.SetTextColour(Control::标签4, kBlue);
+    EXPECT_EQ(paintedColour(Control::标签4), RGB(0, 0, 255)) << "blue";
     window.SetCaption(Control::标签4, "");
     EXPECT_EQ(window.Caption(Control::标签4), "");
 
     window.SetTextColour(Control::单选框2, kRed);
-    EXPECT_EQ(paintedColour(Control::单选框2), kRed);
+    EXPECT_EQ(paintedColour(Control::单选框2), RGB(255, 0, 0)) << "red";
 
     window.SetTickState(Control::选择框_DX11, 1);
     EXPECT_EQ(window.TickState(Control::选择框_DX11), 1);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -219,7 +220,52 @@ TEST_F(OptimizeCommandTest, FailedDx11SwitchAloneIsReported) {
     OptimizeCommand(state, ui);
 
     ExpectOnlyMessage(texts::kDx11EnableFailed, texts::kDx11FailedTitle);
-    ExpectStatus(kMagenta, kEarlierStatus);
+    ExpectStatus(kMagenta, "");
+}
+
+TEST_F(OptimizeCommandTest, ACommandWhoseWorkFailedEmptiesTheStatusLineBeforeItsBox) {
+    // Each row breaks what its command works on, and leaves it broken for the rows after it.
+    const auto untick = [&] { ui.ticks[Control::选择框_Cross] = ui.ticks[Control::选择框_DX11] = 0; };
+    const struct {
+        const char* what;
+        std::function<void()> breakAndRun;
+        const Text& message;
+    } rows[] = {
+        {"the Cross step",
+         [&] {
+             tree.File("Crossbak", "a file, not a folder");
+             Tick({Control::选择框_Cross});
+             OptimizeCommand(state, ui);
+         },
+         texts::kCrossMoveFailed},
+        {"the DX11 step",
+         [&] {
+             RemoveTree(tree / "Game\\Config");
+             untick();
+             Tick({Control::选择框_DX11});
+             OptimizeCommand(state, ui);
+         },
+         texts::kDx11EnableFailed},
+        {"switching DX11 off", [&] { DisableDx11TestMode(state, ui); }, texts::kDx11DisableFailed},
+        {"the home page's replace",
+         [&] {
+             tree.File("LeagueClient\\system.yaml", "client");
+             tree.File("LeagueClient\\system.yaml.bak\\x", "a folder where the backup goes");
+             ReplaceHomePage(state, ui);
+         },
+         texts::kHomePageBackupFailed},
+        {"the home page's restore", [&] { RestoreHomePage(state, ui); }, texts::kHomePageRestoreFailed},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ui.captions[Control::标签4] = kEarlierStatus;
+        ui.messages.clear();
+        row.breakAndRun();
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, row.message);
+        EXPECT_EQ(ui.messages[0].statusBeside, "");
+        ExpectStatus(kMagenta, "");
+    }
 }
 
 }  // namespace
@@ -269,6 +315,8 @@ TEST_F(OptimizeCommandTest, WhatThePlatformDeniedIsReportedAndLeftAsItWas) {
         const ScopedUnixMode closed(tree.Path(), "000");
         OptimizeCommand(state, ui);
     }
+    EXPECT_EQ(ui.Status(), "");
+    ui.operations.clear();
     std::vector<Text> shown;
     for (const ShownMessage& message : ui.messages)
         shown.push_back(message.text);

@@ -15,3 +15,10 @@ inline void ShowStatus(ControlPort& ui, Colour colour, const Text& caption) {
 inline void ClearStatus(ControlPort& ui) {
     ui.SetCaption(Control::标签4, Text());
 }
+
+// A command whose work failed: the status line is emptied before the box opens, so that no earlier
+// command's success text stands beside it and reads as this one's result.
+inline void ShowWorkFailure(ControlPort& ui, const Text& message, const Text& title) {
+    ClearStatus(ui);
+    ui.ShowMessageBox(message, kMessageBoxFlags, title);
+}

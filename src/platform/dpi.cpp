@@ -2,12 +2,13 @@
 // 8.1 on; older systems have one DPI for all.
 #include "platform/dpi.h"
 
-#include <utility>
-
 #include "platform/gdi.h"
 #include "platform/system_dlls.h"
 
 namespace {
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 
 template <typename Function>
 Function Export(HMODULE module, const char* name) {
@@ -15,27 +16,45 @@ Function Export(HMODULE module, const char* name) {
                   : nullptr;
 }
 
-DpiCalls PlatformCalls() {
-    DpiCalls calls;
-    calls.forWindow = Export<DpiCalls::ForWindow>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
-    // SHCore is no KnownDLL: it comes from the system folder only, and only where it is needed.
-    if (!calls.forWindow)
-        calls.forMonitor = Export<DpiCalls::ForMonitor>(LoadSystemDll(L"shcore.dll"), "GetDpiForMonitor");
+// The platform's own calls, looked up once; a null one is missing on this Windows.
+struct PlatformDpiCalls {
+    GetDpiForWindowFn forWindow = nullptr;
+    GetDpiForMonitorFn forMonitor = nullptr;
+};
+
+const PlatformDpiCalls& Platform() {
+    static const PlatformDpiCalls calls = [] {
+        PlatformDpiCalls found;
+        found.forWindow = Export<GetDpiForWindowFn>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
+        // SHCore is no KnownDLL: it comes from the system folder only, and only where it is needed.
+        if (!found.forWindow)
+            found.forMonitor = Export<GetDpiForMonitorFn>(LoadSystemDll(L"shcore.dll"), "GetDpiForMonitor");
+        return found;
+    }();
     return calls;
 }
 
-DpiCalls& Calls() {
-    static DpiCalls calls = PlatformCalls();
-    return calls;
+UINT DpiForWindow(HWND window) {
+    const DpiCalls& calls = InstalledCalls<DpiCalls>();
+    if (calls.GetDpiForWindow)
+        return calls.GetDpiForWindow(window);
+    return Platform().forWindow ? Platform().forWindow(window) : 0;
+}
+
+// 0 when neither a stand-in nor the platform answers.
+UINT DpiForMonitor(HMONITOR monitor) {
+    const DpiCalls& calls = InstalledCalls<DpiCalls>();
+    UINT dpiX = 0;
+    UINT dpiY = 0;
+    HRESULT result = E_NOTIMPL;
+    if (calls.GetDpiForMonitor)
+        result = calls.GetDpiForMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY);
+    else if (Platform().forMonitor)
+        result = Platform().forMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY);
+    return SUCCEEDED(result) ? dpiY : 0;
 }
 
 }  // namespace
-
-ScopedDpiCalls::ScopedDpiCalls(DpiCalls calls) : previous_(std::exchange(Calls(), calls)) {}
-
-ScopedDpiCalls::~ScopedDpiCalls() {
-    Calls() = previous_;
-}
 
 unsigned SystemDpi() {
     const ScopedGetDC screen(nullptr);
@@ -44,18 +63,14 @@ unsigned SystemDpi() {
 }
 
 unsigned WindowDpi(HWND window) {
-    const DpiCalls& calls = Calls();
-    if (calls.forWindow && window) {
-        if (const UINT dpi = calls.forWindow(window); dpi > 0)
-            return dpi;
-    }
+    if (!window)
+        return SystemDpi();
+    if (const UINT dpi = DpiForWindow(window); dpi > 0)
+        return dpi;
     // Windows 8.1: each monitor has its own scale, and the window's decides.
-    if (calls.forMonitor && window) {
-        UINT dpiX = 0;
-        UINT dpiY = 0;
-        HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
-        if (monitor && SUCCEEDED(calls.forMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY)) && dpiY > 0)
-            return dpiY;
+    if (HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)) {
+        if (const UINT dpi = DpiForMonitor(monitor); dpi > 0)
+            return dpi;
     }
     return SystemDpi();
 }

@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+#include <functional>
+
+#include "platform/seam.h"
+
 inline constexpr unsigned kDefaultDpi = 96;
 
 // The DPI the window is shown at: its own, else its monitor's (Windows 8.1), else the system's.
@@ -16,25 +20,14 @@ constexpr int ScaleForDpi(int value, unsigned dpi) {
                             static_cast<long long>(kDefaultDpi));
 }
 
-// The calls WindowDpi asks, as the platform offers them: GetDpiForWindow, and GetDpiForMonitor where
-// that is missing. A test installs others to take the path of a Windows without the first.
+// The calls WindowDpi asks. Empty members are the platform's own: GetDpiForWindow, and
+// GetDpiForMonitor where that is missing. A test installs others to take the path of a Windows
+// without the first, whose stand-in answers 0 as GetDpiForWindow does when it has no answer.
 struct DpiCalls {
-    using ForWindow = UINT(WINAPI*)(HWND);
-    using ForMonitor = HRESULT(WINAPI*)(HMONITOR, int type, UINT* dpiX, UINT* dpiY);
-    ForWindow forWindow = nullptr;
-    ForMonitor forMonitor = nullptr;
+    std::function<UINT(HWND window)> GetDpiForWindow;
+    std::function<HRESULT(HMONITOR monitor, int type, UINT* dpiX, UINT* dpiY)> GetDpiForMonitor;
 };
+using ScopedDpiCalls = ScopedCalls<DpiCalls>;
+
 // MDT_EFFECTIVE_DPI: the scale the user chose for the monitor.
 inline constexpr int kEffectiveDpi = 0;
-
-// Installs `calls` while it lives.
-class ScopedDpiCalls {
-   public:
-    explicit ScopedDpiCalls(DpiCalls calls);
-    ScopedDpiCalls(const ScopedDpiCalls&) = delete;
-    ScopedDpiCalls& operator=(const ScopedDpiCalls&) = delete;
-    ~ScopedDpiCalls();
-
-   private:
-    DpiCalls previous_;
-};

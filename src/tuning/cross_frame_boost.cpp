@@ -62,7 +62,7 @@ bool CrossFrameBoost(const ProgramState& state, ControlPort& ui) {
         failure = &texts::kLogsListFailed;
 
     if (failure != nullptr) {
-        ui.ShowMessageBox(*failure, kMessageBoxFlags, texts::kStepFailedTitle);
+        ShowWorkFailure(ui, *failure, texts::kStepFailedTitle);
         return false;
     }
     ShowStatus(ui, kBlue, texts::kCrossDone);

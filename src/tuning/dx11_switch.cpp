@@ -85,15 +85,15 @@ void DisableDx11TestMode(const ProgramState& state, ControlPort& ui) {
     if (!InstallRootIsFolder(state, ui))
         return;
     if (IsReadOnly(ConfigFile(state))) {
-        ui.ShowMessageBox(texts::kDx11ReadOnlyDisable, kMessageBoxFlags, texts::kDx11FailedTitle);
+        ShowWorkFailure(ui, texts::kDx11ReadOnlyDisable, texts::kDx11FailedTitle);
         return;
     }
     // Switching off writes "0" rather than copying the backup back: the user's other settings,
     // changed since the backup, stay as they are.
     const std::optional<Text> before = IniFileValue(ConfigFile(state), kDx11Section, kDx11Key);
     if (const SysResult written = WriteDx11Key(state, "0"); !written) {
-        ui.ShowMessageBox(WriteFailure(written, texts::kDx11DisableFailed, texts::kDx11SetAsideDisable),
-                          kMessageBoxFlags, texts::kDx11FailedTitle);
+        ShowWorkFailure(ui, WriteFailure(written, texts::kDx11DisableFailed, texts::kDx11SetAsideDisable),
+                        texts::kDx11FailedTitle);
         return;
     }
     RecordDx11Change(state.InstallRoot, before, "0");

@@ -20,7 +20,7 @@ Text BackupPath(const ProgramState& state) {
 }
 
 void ShowFailure(ControlPort& ui, const Text& message) {
-    ui.ShowMessageBox(message, kMessageBoxFlags, texts::kHomePageFailedTitle);
+    ShowWorkFailure(ui, message, texts::kHomePageFailedTitle);
 }
 
 // Before the first replacement the client's own file is copied aside; a backup made earlier is
@@ -105,7 +105,6 @@ void RestoreHomePage(const ProgramState& state, ControlPort& ui) {
     const Text target = TargetPath(state);
     if (IsReadOnly(target)) {
         ShowFailure(ui, texts::kHomePageReadOnlyRestore);
-        ClearStatus(ui);
         return;
     }
     // Whole or not at all, keeping the file's attributes and security; the backup stays where it
@@ -113,7 +112,6 @@ void RestoreHomePage(const ProgramState& state, ControlPort& ui) {
     if (const SysResult copied = CopyFileWhole(backup, target); !copied) {
         ShowFailure(ui, FormerContentSetAside(copied) ? texts::kHomePageSetAsideRestore
                                                       : texts::kHomePageRestoreFailed);
-        ClearStatus(ui);
         return;
     }
     RecordChange(state.InstallRoot, texts::kRecordHomePageRestored);

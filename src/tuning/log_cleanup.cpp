@@ -69,7 +69,7 @@ bool CleanLogFiles(const ProgramState& state, ControlPort& ui) {
     // Single files that cannot be deleted are left quietly; a root that cannot be listed at all
     // means nothing was cleaned, and the success text would say otherwise.
     if (!CanListFolder(state.InstallRoot)) {
-        ui.ShowMessageBox(texts::kLogsListFailed, kMessageBoxFlags, texts::kStepFailedTitle);
+        ShowWorkFailure(ui, texts::kLogsListFailed, texts::kStepFailedTitle);
         return false;
     }
     DeleteClientLogs(state.InstallRoot);

@@ -40,7 +40,7 @@ void OptimizeCommand(const ProgramState& state, ControlPort& ui) {
     if (all || Ticked(ui, Control::选择框_DX11)) {
         const Dx11Outcome dx11 = EnableDx11TestMode(state);
         if (!dx11) {
-            ui.ShowMessageBox(*dx11.failure, kMessageBoxFlags, texts::kDx11FailedTitle);
+            ShowWorkFailure(ui, *dx11.failure, texts::kDx11FailedTitle);
             allDone = false;
         }
     }

@@ -15,6 +15,8 @@ struct ShownMessage {
     Text text;
     unsigned flags;
     Text title;
+    // The status line while the box was open.
+    Text statusBeside;
 };
 
 // Starts in the window's initial state: boxes clear, 单选框1 selected, the prompt in 标签3.
@@ -38,7 +40,7 @@ class FakeControlPort : public ControlPort {
     }
     Text CurrentDrive() override { return drive; }
     void ShowMessageBox(const Text& text, unsigned flags, const Text& title) override {
-        messages.push_back({text, flags, title});
+        messages.push_back({text, flags, title, Status()});
     }
     // Answers from `answers`, first to last; No once they run out.
     bool AskYesNo(const Text& text, const Text& title) override {
@@ -67,6 +69,13 @@ class FakeControlPort : public ControlPort {
     std::vector<Operation> operations;
     Text drive = "C";
 };
+
+// A failed command's report besides its box: the status line emptied, nothing else in the window.
+inline void ExpectStatusEmptied(FakeControlPort& ui) {
+    EXPECT_EQ(ui.Status(), "");
+    ASSERT_EQ(ui.operations.size(), 1u);
+    EXPECT_STREQ(ui.operations[0].kind, "caption");
+}
 
 // A command's success report: no message box, and exactly the status line's colour, then its text.
 // Clear `operations` before the command runs.
