@@ -69,6 +69,5 @@ void UndoAllChanges(const ProgramState& state, ControlPort& ui) {
         ShowStatus(ui, kTeal, texts::kUndoDone);
         return;
     }
-    ui.ShowMessageBox(Report(parts), kMessageBoxFlags, texts::kUndoFailedTitle);
-    ClearStatus(ui);
+    ShowWorkFailure(ui, Report(parts), texts::kUndoFailedTitle);
 }
