@@ -44,7 +44,7 @@ class FakeControlPort : public ControlPort {
     }
     // Answers from `answers`, first to last; No once they run out.
     bool AskYesNo(const Text& text, const Text& title) override {
-        questions.push_back({text, 0, title});
+        questions.push_back({text, 0, title, Status()});
         if (answers.empty())
             return false;
         const bool yes = answers.front();
