@@ -286,3 +286,7 @@ RestoreOutcome RestoreFolderAccess(std::string_view path, std::string_view forme
     return SetDacl(widePath.Data(), former) == ERROR_SUCCESS ? RestoreOutcome::Restored
                                                              : RestoreOutcome::Failed;
 }
+
+bool AccessListsKept() {
+    return !UnderWine();
+}

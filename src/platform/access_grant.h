@@ -81,6 +81,9 @@ enum class RestoreOutcome {
 RestoreOutcome RestoreFolderAccess(std::string_view path, std::string_view formerDacl,
                                    std::string_view writtenDacl);
 
+// False where the platform keeps no access lists (Wine): there no grant was ever written.
+bool AccessListsKept();
+
 // The calls the grant makes where Windows and Wine answer differently, so that a test can answer
 // them as Windows documents on real folders. Each stands for the call it names; an empty one is
 // the platform's own.

@@ -52,6 +52,9 @@ PartOutcome UndoFolderGrant(const Text& root) {
     // The grant writes only right before the first backup of game.cfg is made. Where the record
     // does not say what happened then (it could not be read, or could not be written then, or an
     // earlier version made the backup), whether the list was written, and what it was, is not known.
+    // Where the platform keeps no lists, the grant never wrote one, whatever the record says.
+    if (!AccessListsKept())
+        return {};
     const Text backup = JoinPath(root, "Game\\Config\\game.cfg.bak");
     const bool backupMade = FileExists(backup) && !IsDirectory(backup);
     const std::optional<std::vector<std::string>> lines = RecordedWordsFor(root);
