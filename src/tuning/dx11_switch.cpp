@@ -78,11 +78,7 @@ Dx11Outcome EnableDx11TestMode(const ProgramState& state) {
 }
 
 void DisableDx11TestMode(const ProgramState& state, ControlPort& ui) {
-    if (ui.Caption(Control::标签3) == texts::kDrivePrompt || state.InstallRoot.empty()) {
-        ui.ShowMessageBox(texts::kNoDriveMessage, kMessageBoxFlags, texts::kNoDriveTitle);
-        return;
-    }
-    if (!InstallRootIsFolder(state, ui))
+    if (!InstallRootKnown(state, ui) || !InstallRootIsFolder(state, ui))
         return;
     if (IsReadOnly(ConfigFile(state))) {
         ShowWorkFailure(ui, texts::kDx11ReadOnlyDisable, texts::kDx11FailedTitle);

@@ -6,7 +6,6 @@
 #include "tuning/cross_frame_boost.h"
 #include "tuning/dx11_switch.h"
 #include "tuning/log_cleanup.h"
-#include "tuning/process_check.h"
 #include "tuning/root_guard.h"
 
 namespace {
@@ -19,18 +18,7 @@ bool Ticked(ControlPort& ui, Control box) {
 
 void OptimizeCommand(const ProgramState& state, ControlPort& ui) {
     // The client's files are left alone while its launcher runs; that answer comes before any other.
-    if (FindProcessByName("wegame.exe") != 0) {
-        ui.ShowMessageBox(texts::kLauncherRunningMessage, kMessageBoxFlags, texts::kLauncherRunningTitle);
-        return;
-    }
-    // A search that found no client leaves the label without its prompt but the root empty; the
-    // steps would then work on the current drive's root.
-    if (ui.Caption(Control::标签3) == texts::kDrivePrompt || state.InstallRoot.empty()) {
-        ui.ShowMessageBox(texts::kNoDriveMessage, kMessageBoxFlags, texts::kNoDriveTitle);
-        return;
-    }
-
-    if (!InstallRootIsFolder(state, ui))
+    if (LauncherRefuses(ui) || !InstallRootKnown(state, ui) || !InstallRootIsFolder(state, ui))
         return;
 
     // 选择框_ALL stands for all three steps, whatever the single boxes say. A step that fails says

@@ -7,18 +7,10 @@
 #include "core/report.h"
 #include "core/texts.h"
 #include "tuning/change_record.h"
-#include "tuning/process_check.h"
 #include "tuning/root_guard.h"
 #include "tuning/undo_parts.h"
 
 namespace {
-
-bool LauncherRuns(ControlPort& ui) {
-    if (FindProcessByName("wegame.exe") == 0)
-        return false;
-    ui.ShowMessageBox(texts::kLauncherRunningMessage, kMessageBoxFlags, texts::kLauncherRunningTitle);
-    return true;
-}
 
 // One line a part, in a sentence a player understands, and the logs that do not come back.
 Text Report(const std::vector<std::pair<const Text*, PartOutcome>>& parts) {
@@ -39,13 +31,7 @@ Text Report(const std::vector<std::pair<const Text*, PartOutcome>>& parts) {
 
 void UndoAllChanges(const ProgramState& state, ControlPort& ui) {
     // The client's files are left alone while its launcher runs, as the optimize command has it.
-    if (LauncherRuns(ui))
-        return;
-    if (ui.Caption(Control::标签3) == texts::kDrivePrompt || state.InstallRoot.empty()) {
-        ui.ShowMessageBox(texts::kNoDriveMessage, kMessageBoxFlags, texts::kNoDriveTitle);
-        return;
-    }
-    if (!InstallRootIsFolder(state, ui))
+    if (LauncherRefuses(ui) || !InstallRootKnown(state, ui) || !InstallRootIsFolder(state, ui))
         return;
     // A copy: the question pumps messages, and no reference into the program state is held across
     // that. The answer is about the root the window showed.
@@ -53,7 +39,7 @@ void UndoAllChanges(const ProgramState& state, ControlPort& ui) {
     if (!ui.AskYesNo(texts::kUndoQuestion, texts::kUndoQuestionTitle))
         return;
     // The launcher may have started while the question was open.
-    if (LauncherRuns(ui))
+    if (LauncherRefuses(ui))
         return;
 
     const std::vector<std::pair<const Text*, PartOutcome>> parts = {

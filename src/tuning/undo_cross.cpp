@@ -4,14 +4,6 @@
 #include "tuning/change_record.h"
 #include "tuning/undo_parts.h"
 
-namespace {
-
-PartOutcome NotBack(const Text& sentence) {
-    return {PartOutcome::kNotBack, sentence};
-}
-
-}  // namespace
-
 PartOutcome UndoCrossMoves(const Text& root) {
     const Text cross = JoinPath(root, "Cross");
     const Text crossbak = JoinPath(root, "Crossbak");

@@ -9,14 +9,6 @@
 #include "tuning/ini_value.h"
 #include "tuning/undo_parts.h"
 
-namespace {
-
-PartOutcome NotBack(const Text& sentence) {
-    return {PartOutcome::kNotBack, sentence};
-}
-
-}  // namespace
-
 PartOutcome UndoDx11Key(const Text& root) {
     const Text config = JoinPath(root, "Game\\Config\\game.cfg");
     const Text backup = config + ".bak";

@@ -14,10 +14,6 @@
 
 namespace {
 
-PartOutcome NotBack(const Text& sentence) {
-    return {PartOutcome::kNotBack, sentence};
-}
-
 // The lists of a grant's line, read back from its words in the record (UTF-8).
 struct RecordedGrant {
     std::string formerDacl;

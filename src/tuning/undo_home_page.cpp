@@ -8,14 +8,6 @@
 #include "tuning/home_page_documents.h"
 #include "tuning/undo_parts.h"
 
-namespace {
-
-PartOutcome NotBack(const Text& sentence) {
-    return {PartOutcome::kNotBack, sentence};
-}
-
-}  // namespace
-
 PartOutcome UndoHomePage(const Text& root) {
     const Text target = JoinPath(root, "LeagueClient\\system.yaml");
     const Text backup = JoinPath(root, "LeagueClient\\system.yaml.bak");

@@ -17,6 +17,10 @@ struct PartOutcome {
     bool CameBack() const { return kind != kNotBack; }
 };
 
+inline PartOutcome NotBack(const Text& sentence) {
+    return {PartOutcome::kNotBack, sentence};
+}
+
 // DX11BetaTest in [General] of game.cfg gets its value from game.cfg.bak back, or goes where the
 // backup has none; every other line stays as it is now.
 PartOutcome UndoDx11Key(const Text& root);
