@@ -192,7 +192,6 @@ TEST(UndoAllTest, RefusalsAndNoChangeNothingAndLeaveTheStatusLineAlone) {
     };
     const Case cases[] = {
         {"no drive chosen", texts::kDrivePrompt, tree.Path(), texts::kNoDriveMessage, false},
-        {"a search that found no client", "", "", texts::kNoDriveMessage, false},
         {"the user answers No", tree.Path(), tree.Path(), "", false},
         {"the launcher runs", tree.Path(), tree.Path(), texts::kLauncherRunningMessage, true},
     };
